@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// Every message box and modal window of the program goes through here, so that tests can
+// answer them without blocking.
+namespace dialogs {
+
+// The application's top-level error dialog: shows a data-layer (or conversion) message.
+void showError(QWidget *parent, const QString &message);
+
+// The system's own "Aviso" box: the text, one OK button, no icon.
+void showWarning(QWidget *parent, const QString &text);
+
+// Shows a window modally and returns when it closes.
+int execModal(QDialog &dialog);
+
+// Test seam: while installed, nothing blocks. Boxes are recorded; a modal window is handed to
+// onModal (which may inspect it, click in it, close it) and is then closed.
+struct Recorder {
+    QStringList errors;
+    QStringList warnings;
+    int modalCount = 0;
+    std::function<void(QDialog &)> onModal;
+};
+void installRecorder(Recorder *recorder); // nullptr restores the real boxes
+
+} // namespace dialogs

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "app/NavigationState.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class TDtmMain;
+
+namespace Ui {
+class TFrmMain;
+}
+
+// The main window: header, eight pages, the navigation state and every handler behind them.
+// Its members are defined across the folders of their subsystem (app/, browse/, search/, windows/).
+class TFrmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // FormCreate runs inside the constructor; FormShow on the first show; FormClose on close.
+    explicit TFrmMain(TDtmMain &dtm, QWidget *parent = nullptr);
+    ~TFrmMain() override;
+
+    NavigationState nav;
+
+    // Handlers and operations are public so that tests and the screenshot tour drive them as
+    // the user's clicks would.
+
+    // Start-up and database connection
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void CmbClassificacaoClick();
+    void CarregaClassificacao(const QString &codigo);
+    QString LeVersaoArquivo();
+
+    // Header links and link labels
+    void MudaCaptionLink(int modo);
+    void LblLinkCabecalho1Click(QObject *Sender);
+    void LblLinkCabecalho1MouseMove(QObject *Sender);
+    void LblLinkCabecalho1MouseLeave(QObject *Sender);
+    void LblLicencaClick();
+    void LblLicencaMouseMove();
+    void LblLicencaMouseLeave();
+    void Mouse_Over(QObject *Sender);
+    void Mouse_Out(QObject *Sender);
+
+    // Navigation and the page dispatcher
+    void PgcPrincipalChange(QObject *Sender);
+    void LimpaCodigos();
+    void CopiaCodigosPesquisa();
+    void BtnEstruturaClick();
+    void AbrePaginaSecao();
+    void AbrePaginaDivisao();
+    void AbrePaginaGrupo();
+    void AbrePaginaClasse();
+    void AbrePaginaSubClasse();
+    void AbrePaginaPesquisa();
+
+    // Hierarchy browser
+    void CarregaEstrutura();
+    void CarregaSecaoEstrutura();
+    void CarregaDivisoesSecao();
+    void CarregaGruposDivisao();
+    void PreencheTbsSecao();
+    void PreencheTbsDivisao();
+    void PreencheTbsGrupo();
+    void PreencheTbsClasse();
+    void PreencheTbsSubClasse();
+    void DBGEstruturaCellClick();
+    void DbgSecaoCellClick();
+    void DbgDivisaoCellClick();
+    void DbgGrupoCellClick();
+    void DbgClasseCellClick();
+    void LblCodSecao_TbsDivisaoClick();
+    void LblCodDivisao_TbsGrupoClick();
+    void LblCodGrupo_TbsClasseClick();
+    void LblCodClasse_TbsSubClasseClick();
+    void LblListarAtividades_TbsClasseClick();
+    void LblListarAtividades_TbsSubClasseClick();
+
+    // Keyword search
+    void BtnPesquisaClick();
+    void EdtPesquisaKeyPress(int key);
+    void ExecutaPesquisa();
+    QString RetiraPalavrasLigacao(const QString &texto);
+    void DbgPesquisaCellClick();
+
+    // Notes and help windows
+    void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
+    void AbreJanelaAjuda(int Pagina);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
+    void bindWidgets();
+    // Runs one handler; an error stops it there and shows the top-level error dialog.
+    void guard(const std::function<void()> &handler);
+
+    TDtmMain &DtmMain;
+    std::unique_ptr<Ui::TFrmMain> ui;
+    bool m_shown = false;
+};

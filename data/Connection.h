@@ -1,0 +1,37 @@
+#pragma once
+
+#include "data/ResultSet.h"
+
+#include <QString>
+
+#include <memory>
+
+class DatabaseEngine;
+
+// The one database connection (ADCMain). The connection string follows the Jet form
+// "Provider=...;Data Source=<path>;..."; only Data Source is read. The file's content decides the
+// reader (SQLite or Access); the file is only ever read.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void setConnectionString(const QString &connectionString);
+    QString connectionString() const { return m_connectionString; }
+    // The path named by Data Source, with Windows separators turned into '/'.
+    QString databasePath() const;
+
+    void open(); // throws DataError naming the file and the reason
+    void close();
+    bool isOpen() const;
+
+    // Runs one statement in the Access dialect and returns every row; throws DataError.
+    ResultSet execute(const QString &statement);
+
+private:
+    QString m_connectionString;
+    std::unique_ptr<DatabaseEngine> m_engine;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "data/ResultSet.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+
+class Connection;
+
+// One column of a query's current row, looked up by name or position.
+class Field
+{
+public:
+    Field(const QString &name, const QVariant &value, bool longText)
+        : m_name(name), m_value(value), m_longText(longText)
+    {
+    }
+    QString name() const { return m_name; }
+    bool isNull() const { return !m_value.isValid() || m_value.isNull(); }
+    QVariant value() const { return m_value; }
+    // Strict conversions: NULL (or no current row) throws DataError naming the column,
+    // except asString() on a memo column, which gives the empty text.
+    QString asString() const;
+    qlonglong asInteger() const;
+    QDateTime asDateTime() const;
+
+private:
+    QString m_name;
+    QVariant m_value;
+    bool m_longText;
+};
+
+// A query object of the data module: SQL text, static result, a current row that moves freely.
+// Reload protocol: close(); sql().clear(); sql().append(statement); open(). reload() does the four.
+class Query : public QObject
+{
+    Q_OBJECT
+public:
+    Query(Connection &connection, const QString &name, const QStringList &storedSql = {},
+          QObject *parent = nullptr);
+
+    QString name() const { return objectName(); }
+    QStringList &sql() { return m_sql; }
+    const QStringList &sql() const { return m_sql; }
+
+    void open(); // runs sql() joined by line breaks; first row current; throws DataError
+    void close();
+    bool isOpen() const { return m_open; }
+    void reload(const QString &statement);
+
+    int recordCount() const { return m_result.rows.size(); }
+    bool isEmpty() const { return m_result.rows.isEmpty(); }
+    bool eof() const;               // true when empty or moved past the last row
+    int currentRow() const { return m_current; } // -1 when there is no row
+    void setCurrentRow(int row);    // clamps into range; emits currentRowChanged when it moves
+    void first();
+    void next();
+
+    int columnCount() const { return m_result.columns.size(); }
+    QString columnName(int column) const;
+    int columnIndex(const QString &name) const; // case-blind; -1 when absent
+    bool isLongText(int column) const;
+
+    Field fieldByName(const QString &name) const; // throws DataError when the column is absent
+    Field field(int column) const;
+    QVariant value(int row, int column) const;
+
+    // Makes the first row whose column equals value (case-blind text comparison) current.
+    bool locate(const QString &column, const QString &value);
+
+Q_SIGNALS:
+    void aboutToReload();        // before open() and close() change the rows
+    void reloaded();             // after open() and close(): models reset
+    void currentRowChanged(int row);
+
+private:
+    Connection &m_connection;
+    QStringList m_sql;
+    ResultSet m_result;
+    bool m_open = false;
+    bool m_eof = true;
+    int m_current = -1;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QVector>
+
+class Query;
+
+// A column of a grid: the result field it shows (looked up case-blind) and its title.
+struct BoundColumn {
+    QString field;
+    QString title;
+};
+
+// Rows of a query as a table; display text and raw value kept apart (Qt::UserRole holds the raw
+// QVariant). Resets around every reload of the query.
+class QueryTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    QueryTableModel(Query &query, const QVector<BoundColumn> &columns, QObject *parent = nullptr);
+
+    Query &query() const { return m_query; }
+    QString columnField(int column) const;
+    void setColumnField(int column, const QString &field);
+    QString columnTitle(int column) const;
+    void setColumnTitle(int column, const QString &title);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    Query &m_query;
+    QVector<BoundColumn> m_columns;
+};

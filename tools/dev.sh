@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Set-up and everyday commands, for a fresh Debian 12 machine (run as root):
+#   bash tools/dev.sh run    install packages, build, generate the sample database, start ZELT
+#   bash tools/dev.sh test   install packages, build, run every test headless (release, then ASan+UBSan)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libsqlite3-dev sqlite3 mdbtools-dev
+          fonts-dejavu-core)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# build DIR [cmake options...]
+build() {
+    local dir=$1
+    shift
+    cmake -S "$root" -B "$root/build/$dir" "$@" >/dev/null
+    cmake --build "$root/build/$dir" -j"$jobs"
+}
+
+run_tests() {
+    local dir=$1
+    ctest --test-dir "$root/build/$dir" --output-on-failure -j"$jobs"
+}
+
+case "${1:-run}" in
+run)
+    install_packages
+    build release -DCMAKE_BUILD_TYPE=Release
+    exec "$root/build/release/bin/ZELT"
+    ;;
+test)
+    install_packages
+    build release -DCMAKE_BUILD_TYPE=Release
+    run_tests release
+    build asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELT_SANITIZE=ON
+    run_tests asan
+    ;;
+*)
+    echo "usage: bash tools/dev.sh run|test" >&2
+    exit 2
+    ;;
+esac
