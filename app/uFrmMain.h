@@ -10,7 +10,8 @@
 class QLabel;
 class TDtmMain;
 
-namespace Ui {
+namespace Ui
+{
 class TFrmMain;
 }
 
@@ -21,7 +22,9 @@ class TFrmMain : public QMainWindow
     Q_OBJECT
 public:
     // FormCreate runs inside the constructor; FormShow on the first show; FormClose on close.
-    explicit TFrmMain(TDtmMain &dtm, QWidget *parent = nullptr);
+    // The database is <baseDirectory>/Database/ZELT.mdb; an empty baseDirectory means the
+    // executable's directory (tests and the screenshot tour point it elsewhere).
+    explicit TFrmMain(TDtmMain &dtm, const QString &baseDirectory = QString(), QWidget *parent = nullptr);
     ~TFrmMain() override;
 
     NavigationState nav;
@@ -96,7 +99,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
@@ -105,6 +107,7 @@ private:
     void guard(const std::function<void()> &handler);
 
     TDtmMain &DtmMain;
+    QString m_baseDirectory;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
 };

@@ -1,0 +1,196 @@
+#include "app/DataGrid.h"
+
+#include "data/DataSource.h"
+#include "data/Query.h"
+#include "data/QueryTableModel.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace
+{
+
+// Draws each column's text in the column's own colour (selected rows keep the highlight colours).
+class ColumnColorDelegate : public QStyledItemDelegate
+{
+public:
+    ColumnColorDelegate(const QVector<QColor> &colors, QObject *parent)
+        : QStyledItemDelegate(parent), m_colors(colors)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int column = index.column();
+        if (column >= 0 && column < m_colors.size() && m_colors[column].isValid())
+            option->palette.setColor(QPalette::Text, m_colors[column]);
+    }
+
+private:
+    const QVector<QColor> &m_colors;
+};
+
+} // namespace
+
+DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
+{
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(17);
+
+    QHeaderView *titles = horizontalHeader();
+    titles->setSectionsClickable(false);
+    titles->setHighlightSections(false);
+    titles->setStretchLastSection(false);
+    titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    QPalette silver = titles->palette();
+    silver.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
+    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    silver.setColor(QPalette::ButtonText, Qt::black);
+    titles->setPalette(silver);
+
+    // The selected row looks the same whether or not the grid has the focus.
+    QPalette colors = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        colors.setColor(QPalette::Inactive, role, colors.color(QPalette::Active, role));
+    setPalette(colors);
+
+    setItemDelegate(new ColumnColorDelegate(m_colors, this));
+}
+
+void DataGrid::bind(DataSource &source, const QVector<GridColumn> &columns)
+{
+    if (m_model) {
+        m_model->query().disconnect(this);
+        delete m_model;
+    }
+    m_source = &source;
+    QVector<BoundColumn> bound;
+    m_colors.clear();
+    for (const GridColumn &column : columns) {
+        bound.append({column.field, column.title});
+        m_colors.append(column.color);
+    }
+    m_model = new QueryTableModel(source.dataSet(), bound, this);
+    setModel(m_model);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns[i].width);
+
+    Query &query = source.dataSet();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::followQuery);
+    connect(&query, &Query::reloaded, this, &DataGrid::followQuery);
+    connect(&query, &Query::currentRowChanged, this, &DataGrid::followQuery);
+    followQuery();
+}
+
+Query *DataGrid::query() const
+{
+    return m_source ? &m_source->dataSet() : nullptr;
+}
+
+QString DataGrid::columnTitle(int column) const
+{
+    return m_model ? m_model->columnTitle(column) : QString();
+}
+
+void DataGrid::setColumnTitle(int column, const QString &title)
+{
+    if (!m_model)
+        return;
+    m_model->setColumnTitle(column, title);
+    horizontalHeader()->viewport()->update();
+}
+
+QString DataGrid::columnField(int column) const
+{
+    return m_model ? m_model->columnField(column) : QString();
+}
+
+void DataGrid::setColumnField(int column, const QString &field)
+{
+    if (!m_model)
+        return;
+    m_model->setColumnField(column, field);
+    viewport()->update();
+}
+
+QColor DataGrid::columnColor(int column) const
+{
+    return column >= 0 && column < m_colors.size() ? m_colors[column] : QColor();
+}
+
+void DataGrid::setColumnsResizable(bool resizable)
+{
+    horizontalHeader()->setSectionResizeMode(resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+// Selects the query's current row, without echoing the move back to the query.
+void DataGrid::followQuery()
+{
+    Query *q = query();
+    if (!q || !m_model)
+        return;
+    m_following = true;
+    const int row = q->isOpen() ? q->currentRow() : -1;
+    if (row >= 0 && row < m_model->rowCount()) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const QModelIndex index = m_model->index(row, column);
+        selectionModel()->setCurrentIndex(index,
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(index);
+    } else {
+        selectionModel()->clear();
+    }
+    m_following = false;
+}
+
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    Query *q = query();
+    if (m_following || !q || !current.isValid() || current.row() == q->currentRow())
+        return;
+    q->setCurrentRow(current.row());
+}
+
+// Whatever the modifier keys, the selection is the one current row.
+QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex &index, const QEvent *) const
+{
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void DataGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    m_pressedRow = event->button() == Qt::LeftButton && index.isValid() ? index.row() : -1;
+    QTableView::mousePressEvent(event);
+}
+
+// The press has already made the row current; the click counts when the release lands on the
+// same row.
+void DataGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool click = event->button() == Qt::LeftButton && m_pressedRow >= 0 && index.isValid() &&
+                       index.row() == m_pressedRow;
+    m_pressedRow = -1;
+    QTableView::mouseReleaseEvent(event);
+    if (click)
+        emit cellClicked();
+}

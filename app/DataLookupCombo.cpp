@@ -1,0 +1,55 @@
+#include "app/DataLookupCombo.h"
+
+#include "data/DataSource.h"
+#include "data/Query.h"
+
+DataLookupCombo::DataLookupCombo(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &DataLookupCombo::picked);
+}
+
+void DataLookupCombo::bind(DataSource &source, const QString &keyField, const QString &listField)
+{
+    if (m_source)
+        m_source->dataSet().disconnect(this);
+    m_source = &source;
+    m_keyField = keyField;
+    m_listField = listField;
+    connect(&source.dataSet(), &Query::reloaded, this, &DataLookupCombo::reloadItems);
+    reloadItems();
+}
+
+QVariant DataLookupCombo::keyValue() const
+{
+    return currentIndex() >= 0 ? itemData(currentIndex()) : QVariant();
+}
+
+void DataLookupCombo::setKeyValue(const QVariant &key)
+{
+    int found = -1;
+    if (key.isValid() && !key.isNull()) {
+        const QString wanted = key.toString();
+        for (int i = 0; i < count() && found < 0; ++i) {
+            if (itemData(i).toString() == wanted)
+                found = i;
+        }
+    }
+    setCurrentIndex(found);
+}
+
+// Refills the entries in the query's order and keeps the shown key when it is still listed.
+void DataLookupCombo::reloadItems()
+{
+    const QVariant shown = keyValue();
+    const QSignalBlocker quiet(this);
+    clear();
+    const Query &query = m_source->dataSet();
+    const int keyColumn = query.columnIndex(m_keyField);
+    const int listColumn = query.columnIndex(m_listField);
+    if (query.isOpen() && keyColumn >= 0 && listColumn >= 0) {
+        for (int row = 0; row < query.recordCount(); ++row)
+            addItem(query.value(row, listColumn).toString(), query.value(row, keyColumn));
+    }
+    setKeyValue(shown);
+}

@@ -1,0 +1,36 @@
+#include "app/DataMemo.h"
+
+#include "data/DataSource.h"
+#include "data/Query.h"
+
+DataMemo::DataMemo(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+}
+
+void DataMemo::bind(DataSource &source, const QString &field)
+{
+    if (m_source)
+        m_source->dataSet().disconnect(this);
+    m_source = &source;
+    m_field = field;
+    Query &query = source.dataSet();
+    connect(&query, &Query::reloaded, this, &DataMemo::refresh);
+    connect(&query, &Query::currentRowChanged, this, &DataMemo::refresh);
+    refresh();
+}
+
+// Runs from the query's signals, inside the event loop: it must not throw, so it reads the raw
+// value instead of the strict conversions.
+void DataMemo::refresh()
+{
+    QString text;
+    const Query &query = m_source->dataSet();
+    const int column = query.columnIndex(m_field);
+    if (query.isOpen() && query.currentRow() >= 0 && column >= 0)
+        text = query.value(query.currentRow(), column).toString();
+    if (text != toPlainText())
+        setPlainText(text);
+}

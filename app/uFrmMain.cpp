@@ -1,0 +1,251 @@
+// The main window's own part: construction, start-up, the edition list and the link labels.
+//
+// How the other folders plug in: every handler is a member of TFrmMain, defined in the folder of
+// its subsystem (browse/, search/, windows/). Its signal connections live in one place,
+// app/uFrmMainBindings.cpp (TFrmMain::bindWidgets): whoever lands a handler adds the connections
+// of the widgets that raise it there, each through run(...) so that guard() stands between the
+// event loop and the handler. Data bindings of grids, memos and the edition list are all made
+// there already; fillers only reload queries and set column titles or fields.
+#include "app/uFrmMain.h"
+
+#include "app/Dialogs.h"
+#include "app/DisplayText.h"
+#include "app/LinkLabel.h"
+#include "data/DataError.h"
+#include "data/UDtmMain.h"
+#include "ui_uFrmMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QShowEvent>
+
+// Resources of a static library must be registered by hand, from the global namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace
+{
+
+// MS Sans Serif 8 pt where it exists, else the nearest sans-serif at the same 11 pixels.
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+void setUnderlined(QLabel *label, bool underlined)
+{
+    QFont font = label->font();
+    font.setUnderline(underlined);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setStrikeOut(false);
+    if (font != label->font())
+        label->setFont(font);
+}
+
+} // namespace
+
+TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
+    : QMainWindow(parent), DtmMain(dtm), m_baseDirectory(baseDirectory), ui(std::make_unique<Ui::TFrmMain>())
+{
+    initResources();
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(windowFont());
+
+    // Designed labels marked autoSize take the size of their text in the font actually used.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label->property("autoSize").toBool())
+            label->adjustSize();
+    }
+    // Colours that follow the system rather than fixed values.
+    QPalette menuHighlight = ui->LblLinkNovaPesquisa->palette();
+    menuHighlight.setColor(QPalette::WindowText, palette().color(QPalette::Highlight));
+    ui->LblLinkNovaPesquisa->setPalette(menuHighlight);
+    static const QRegularExpression levelCaption(
+        QStringLiteral("^LblDesc(Secao|Divisao|Grupo|Classe|SubClasse|SubClasseFixo)_+Tbs"));
+    for (QLabel *label : findChildren<QLabel *>(levelCaption)) {
+        label->setBackgroundRole(QPalette::Base);
+        label->setAutoFillBackground(true);
+    }
+
+    bindWidgets();
+    guard([this] { FormCreate(); });
+}
+
+TFrmMain::~TFrmMain() = default;
+
+void TFrmMain::guard(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const DataError &error) {
+        dialogs::showError(this, error.message());
+    } catch (const std::exception &error) {
+        dialogs::showError(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TFrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The border is fixed: a window shown in its designed size keeps it; a maximised one is
+    // held by the window manager.
+    if (!(windowState() & Qt::WindowMaximized))
+        setFixedSize(size());
+    guard([this] { FormShow(); });
+}
+
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    guard([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TFrmMain::FormCreate()
+{
+    QString directory = m_baseDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : m_baseDirectory;
+    if (!directory.endsWith(QLatin1Char('/')))
+        directory += QLatin1Char('/');
+    DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                                        directory +
+                                        QStringLiteral("Database\\ZELT.mdb;Persist Security Info=False"));
+    DtmMain.ADCMain.open();
+    DtmMain.QryClassificacao.open();
+    DtmMain.QryDataBanco.open();
+}
+
+void TFrmMain::FormShow()
+{
+    // PgcPrincipal is a stacked widget: it has no tabs to hide.
+    ui->PgcPrincipal->setCurrentIndex(0);
+    // When FormCreate could not open the database, its error has been shown; reading the closed
+    // catalogue would only repeat it. The window still gets its links and version.
+    if (DtmMain.ADCMain.isOpen()) {
+        const QString keyField = ui->CmbClassificacao->keyField();
+        ui->CmbClassificacao->setKeyValue(DtmMain.QryClassificacao.fieldByName(keyField).value());
+        ui->LblBD->setText(formatDatabaseDate(DtmMain.QryDataBanco.field(0).asDateTime()));
+        ui->LblBD->adjustSize();
+        nav.CodClassificacao = DtmMain.QryClassificacao.fieldByName(keyField).asString();
+        CarregaClassificacao(nav.CodClassificacao);
+    }
+    MudaCaptionLink(1);
+    ui->LblVersao->setText(QStringLiteral("Versão: ") + LeVersaoArquivo());
+    ui->LblVersao->adjustSize();
+}
+
+void TFrmMain::FormClose()
+{
+    DtmMain.ADCMain.close();
+}
+
+void TFrmMain::CmbClassificacaoClick()
+{
+    const DataLookupCombo *list = ui->CmbClassificacao;
+    nav.CodClassificacao = Field(list->keyField(), list->keyValue(), false).asString();
+    CarregaClassificacao(nav.CodClassificacao);
+}
+
+void TFrmMain::CarregaClassificacao(const QString &codigo)
+{
+    // The key goes into the statement unquoted, so anything but a whole number is refused.
+    static const QRegularExpression wholeNumber(QStringLiteral("^-?[0-9]+$"));
+    if (!wholeNumber.match(codigo).hasMatch())
+        throw DataError(QStringLiteral("Código de classificação inválido: '%1'").arg(codigo));
+    DtmMain.QryAuxiliar.reload(QStringLiteral("SELECT * FROM ZELT_Classificacao WHERE COD_CLASSIFICACAO =") +
+                               codigo);
+    nav.DescricaoPagina = DtmMain.QryAuxiliar.fieldByName(QStringLiteral("Descricao_Pagina")).asString();
+    nav.PrefixoTabela = DtmMain.QryAuxiliar.fieldByName(QStringLiteral("Tabela")).asString();
+    nav.DescricaoClassificacao = DtmMain.QryAuxiliar.fieldByName(QStringLiteral("Descricao")).asString();
+    if (DtmMain.QryAuxiliar.fieldByName(QStringLiteral("Status")).asInteger() == 1)
+        dialogs::showWarning(this, QStringLiteral("Esta Classificação está Congelada!"));
+}
+
+QString TFrmMain::LeVersaoArquivo()
+{
+    return fileVersionText(QStringLiteral(ZELT_VERSION));
+}
+
+void TFrmMain::MudaCaptionLink(int modo)
+{
+    const auto showLink = [](LinkLabel *link, const QString &caption, int tag) {
+        link->setText(caption);
+        link->adjustSize();
+        link->setTag(tag);
+        link->setVisible(true);
+    };
+    switch (modo) {
+    case 1:
+        ui->LblDivisor->setVisible(true);
+        showLink(ui->LblLinkCabecalho1, QStringLiteral("Sobre a Pesquisa..."), 1);
+        showLink(ui->LblLinkCabecalho2, QStringLiteral("Pesquisa Avançada..."), 2);
+        break;
+    case 2:
+        ui->LblDivisor->setVisible(true);
+        showLink(ui->LblLinkCabecalho1, QStringLiteral("Topo da Estrutura..."), 3);
+        showLink(ui->LblLinkCabecalho2, QStringLiteral("Nova Pesquisa..."), 4);
+        break;
+    case 3:
+        ui->LblDivisor->setVisible(false);
+        ui->LblLinkCabecalho1->setVisible(false);
+        ui->LblLinkCabecalho2->setVisible(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFrmMain::LblLinkCabecalho1MouseMove(QObject *Sender)
+{
+    if (auto *label = qobject_cast<QLabel *>(Sender))
+        setUnderlined(label, true);
+}
+
+void TFrmMain::LblLinkCabecalho1MouseLeave(QObject *Sender)
+{
+    if (auto *label = qobject_cast<QLabel *>(Sender))
+        setUnderlined(label, false);
+}
+
+void TFrmMain::LblLicencaMouseMove()
+{
+    setUnderlined(ui->LblLicenca, true);
+}
+
+void TFrmMain::LblLicencaMouseLeave()
+{
+    setUnderlined(ui->LblLicenca, false);
+}
+
+// Level links get the hand only from here; a label with a nonzero Tag is left alone.
+void TFrmMain::Mouse_Over(QObject *Sender)
+{
+    auto *label = qobject_cast<LinkLabel *>(Sender);
+    if (!label || label->Tag() != 0)
+        return;
+    if (label->cursor().shape() != Qt::PointingHandCursor)
+        label->setCursor(Qt::PointingHandCursor);
+    setUnderlined(label, true);
+}
+
+void TFrmMain::Mouse_Out(QObject *Sender)
+{
+    auto *label = qobject_cast<LinkLabel *>(Sender);
+    if (!label || label->Tag() != 0)
+        return;
+    label->unsetCursor();
+    setUnderlined(label, false);
+}
