@@ -1,0 +1,15 @@
+#include "Random.h"
+
+namespace makedb
+{
+
+std::uint64_t Random::next()
+{
+    m_state += 0x9E3779B97F4A7C15ull;
+    std::uint64_t z = m_state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+} // namespace makedb
