@@ -45,6 +45,11 @@ void TFrmMain::bindWidgets()
 
     connect(ui->CmbClassificacao, &DataLookupCombo::picked, this, run([this] { CmbClassificacaoClick(); }));
 
+    connect(ui->BtnPesquisa, &QPushButton::clicked, this, run([this] { BtnPesquisaClick(); }));
+    // Enter (character 13) is the only key the search box hands on; the box keeps the others.
+    connect(ui->EdtPesquisa, &QLineEdit::returnPressed, this, run([this] { EdtPesquisaKeyPress(13); }));
+    connect(ui->DbgPesquisa, &DataGrid::cellClicked, this, run([this] { DbgPesquisaCellClick(); }));
+
     for (LinkLabel *link : {ui->LblLinkCabecalho1, ui->LblLinkCabecalho2, ui->LblLinkNovaPesquisa}) {
         connect(link, &LinkLabel::mouseMoved, this, run([this, link] { LblLinkCabecalho1MouseMove(link); }));
         connect(link, &LinkLabel::mouseLeft, this, run([this, link] { LblLinkCabecalho1MouseLeave(link); }));

@@ -12,13 +12,6 @@ namespace {
 }
 } // namespace
 
-// --- search ---
-
-void TFrmMain::ExecutaPesquisa()
-{
-    notBuiltYet("ExecutaPesquisa");
-}
-
 // --- windows ---
 
 void TFrmMain::AbreJanelaAjuda(int)

@@ -1,0 +1,68 @@
+// The main window's keyword search: the search box, the search run and the results grid.
+#include "app/uFrmMain.h"
+
+#include "app/DataGrid.h"
+#include "app/Dialogs.h"
+#include "data/UDtmMain.h"
+#include "search/SearchExpression.h"
+#include "ui_uFrmMain.h"
+
+void TFrmMain::BtnPesquisaClick()
+{
+    nav.OrigemPesquisa = 1;
+    // Only the empty box is refused: a text of blanks is searched (as the marker of no word).
+    if (ui->EdtPesquisa->text().isEmpty()) {
+        dialogs::showWarning(this, QStringLiteral("Por Favor informe a palavra chave ou o código"));
+        return;
+    }
+    AbrePaginaPesquisa();
+}
+
+void TFrmMain::EdtPesquisaKeyPress(int key)
+{
+    if (key == 13)
+        BtnPesquisaClick();
+}
+
+void TFrmMain::ExecutaPesquisa()
+{
+    nav.TextoPesquisa = trimSearchText(RemoveAcentos(nav.TextoPesquisa));
+    const QString textoMostrado = nav.TextoPesquisa;
+
+    // The code column is bound before the query reopens, so the grid never shows the new rows
+    // through the previous search's column.
+    const SearchResultKind kind =
+        searchResultKind(nav.OrigemPesquisa, nav.DescricaoClassificacao, nav.TextoPesquisa);
+    nav.ResultadoSubClasse = kind.ResultadoSubClasse;
+    ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
+    ui->DbgPesquisa->setColumnField(1, QStringLiteral("Descricao"));
+
+    nav.TextoPesquisa = doubleApostrophes(nav.TextoPesquisa);
+    const QString palavras = RetiraPalavrasLigacao(nav.TextoPesquisa);
+    const QString statement = searchStatement(nav.PrefixoTabela, MontaCondicaoPesquisa(palavras),
+                                              nav.FiltroSubClasse, nav.OrdemPesquisa);
+    DtmMain.QryPesquisa.reload(statement);
+
+    ui->LblItemPesquisado->setText(upperAsciiLetters(textoMostrado));
+    ui->LblNumeroRegistros->setText(QString::number(DtmMain.QryPesquisa.recordCount()));
+}
+
+QString TFrmMain::RetiraPalavrasLigacao(const QString &texto)
+{
+    Query &lookup = DtmMain.QryPesquisaAux;
+    return ::RetiraPalavrasLigacao(texto, [&lookup](const QString &statement) {
+        lookup.reload(statement);
+        return !lookup.isEmpty();
+    });
+}
+
+void TFrmMain::DbgPesquisaCellClick()
+{
+    // The grid has already made the clicked row current; the level page reads its codes there.
+    if (DtmMain.QryPesquisa.isEmpty())
+        return;
+    if (nav.ResultadoSubClasse)
+        AbrePaginaSubClasse();
+    else
+        AbrePaginaClasse();
+}
