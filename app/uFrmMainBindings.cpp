@@ -7,6 +7,8 @@
 #include "data/UDtmMain.h"
 #include "ui_uFrmMain.h"
 
+#include <QPushButton>
+
 void TFrmMain::bindWidgets()
 {
     const QColor blue(0, 0, 255);
@@ -78,4 +80,28 @@ void TFrmMain::bindWidgets()
         connect(link, &LinkLabel::mouseMoved, this, run([this, link] { Mouse_Over(link); }));
         connect(link, &LinkLabel::mouseLeft, this, run([this, link] { Mouse_Out(link); }));
     }
+
+    // Navigation and the hierarchy browser.
+    connect(ui->BtnEstrutura, &QPushButton::clicked, this, run([this] { BtnEstruturaClick(); }));
+    for (LinkLabel *link : {ui->LblLinkCabecalho1, ui->LblLinkCabecalho2, ui->LblLinkNovaPesquisa})
+        connect(link, &LinkLabel::clicked, this, run([this, link] { LblLinkCabecalho1Click(link); }));
+    connect(ui->DBGEstrutura, &DataGrid::cellClicked, this, run([this] { DBGEstruturaCellClick(); }));
+    connect(ui->DbgSecao, &DataGrid::cellClicked, this, run([this] { DbgSecaoCellClick(); }));
+    connect(ui->DbgDivisao, &DataGrid::cellClicked, this, run([this] { DbgDivisaoCellClick(); }));
+    connect(ui->DbgGrupo, &DataGrid::cellClicked, this, run([this] { DbgGrupoCellClick(); }));
+    connect(ui->DbgClasse, &DataGrid::cellClicked, this, run([this] { DbgClasseCellClick(); }));
+    for (LinkLabel *link : {ui->LblCodSecao_TbsDivisao, ui->LblCodSecao_TbsGrupo, ui->LblCodSecao_TbsClasse,
+                            ui->LblCodSecao_TbsSubClasse})
+        connect(link, &LinkLabel::clicked, this, run([this] { LblCodSecao_TbsDivisaoClick(); }));
+    for (LinkLabel *link :
+         {ui->LblCodDivisao_TbsGrupo, ui->LblCodDivisao_TbsClasse, ui->LblCodDivisao_TbsSubClasse})
+        connect(link, &LinkLabel::clicked, this, run([this] { LblCodDivisao_TbsGrupoClick(); }));
+    for (LinkLabel *link : {ui->LblCodGrupo_TbsClasse, ui->LblCodGrupo_TbsSubClasse})
+        connect(link, &LinkLabel::clicked, this, run([this] { LblCodGrupo_TbsClasseClick(); }));
+    connect(ui->LblCodClasse_TbsSubClasse, &LinkLabel::clicked, this,
+            run([this] { LblCodClasse_TbsSubClasseClick(); }));
+    connect(ui->LblListarAtividades_TbsClasse, &LinkLabel::clicked, this,
+            run([this] { LblListarAtividades_TbsClasseClick(); }));
+    connect(ui->LblListarAtividades_TbsSubClasse, &LinkLabel::clicked, this,
+            run([this] { LblListarAtividades_TbsSubClasseClick(); }));
 }

@@ -18,20 +18,3 @@ void TFrmMain::AbreJanelaAjuda(int)
 {
     notBuiltYet("AbreJanelaAjuda");
 }
-
-// --- browse / navigation ---
-
-void TFrmMain::AbrePaginaClasse()
-{
-    notBuiltYet("AbrePaginaClasse");
-}
-
-void TFrmMain::AbrePaginaSubClasse()
-{
-    notBuiltYet("AbrePaginaSubClasse");
-}
-
-void TFrmMain::AbrePaginaPesquisa()
-{
-    notBuiltYet("AbrePaginaPesquisa");
-}
