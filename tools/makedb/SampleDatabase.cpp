@@ -22,8 +22,12 @@ public:
     {
         const int rc =
             sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        if (rc != SQLITE_OK)
-            fail("cannot create");
+        if (rc != SQLITE_OK) {
+            // The handle exists even when opening fails, and no destructor runs after a throw.
+            const std::string reason = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+            sqlite3_close(m_db);
+            throw std::runtime_error("cannot create " + m_path + ": " + reason);
+        }
     }
     ~Database() { sqlite3_close(m_db); }
     Database(const Database &) = delete;
