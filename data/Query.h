@@ -12,8 +12,8 @@ class Connection;
 class Field
 {
 public:
-    Field(const QString &name, const QVariant &value, bool longText)
-        : m_name(name), m_value(value), m_longText(longText)
+    Field(const QString &name, const QVariant &value, bool longText, bool hasRow = true)
+        : m_name(name), m_value(value), m_longText(longText), m_hasRow(hasRow)
     {
     }
     QString name() const { return m_name; }
@@ -29,6 +29,7 @@ private:
     QString m_name;
     QVariant m_value;
     bool m_longText;
+    bool m_hasRow;
 };
 
 // A query object of the data module: SQL text, static result, a current row that moves freely.
@@ -44,16 +45,18 @@ public:
     QStringList &sql() { return m_sql; }
     const QStringList &sql() const { return m_sql; }
 
-    void open(); // runs sql() joined by line breaks; first row current; throws DataError
+    // Runs sql() joined by line breaks (again when open); the first row becomes current.
+    // Throws DataError, leaving the query closed.
+    void open();
     void close();
     bool isOpen() const { return m_open; }
     void reload(const QString &statement);
 
     int recordCount() const { return m_result.rows.size(); }
     bool isEmpty() const { return m_result.rows.isEmpty(); }
-    bool eof() const;               // true when empty or moved past the last row
+    bool eof() const;                            // true when empty or moved past the last row
     int currentRow() const { return m_current; } // -1 when there is no row
-    void setCurrentRow(int row);    // clamps into range; emits currentRowChanged when it moves
+    void setCurrentRow(int row);                 // clamps into range; emits currentRowChanged when it moves
     void first();
     void next();
 
@@ -70,9 +73,9 @@ public:
     bool locate(const QString &column, const QString &value);
 
 Q_SIGNALS:
-    void aboutToReload();        // before open() and close() change the rows
-    void reloaded();             // after open() and close(): models reset
-    void currentRowChanged(int row);
+    void aboutToReload();            // before open() and close() change the rows
+    void reloaded();                 // after open() and close(): models reset
+    void currentRowChanged(int row); // also after open() and close(): the row's content changed
 
 private:
     Connection &m_connection;

@@ -1,0 +1,400 @@
+#include "data/DatabaseEngine.h"
+
+#include "data/AccessSql.h"
+#include "data/DataError.h"
+#include "data/MdbProtocol.h"
+#include "data/MdbReader.h"
+#include "data/SqliteFunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QUrl>
+
+#include <cctype>
+#include <cstring>
+
+#include <sqlite3.h>
+
+namespace
+{
+
+constexpr char kSqliteMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                   'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+constexpr int kSqliteHeaderSize = 100;
+constexpr int kJetSignatureOffset = 4;
+constexpr int kJetVersionOffset = 0x14;
+
+DataError openError(const QString &path, const QString &reason)
+{
+    return DataError(QStringLiteral("Cannot open database \"%1\": %2").arg(path, reason));
+}
+
+quint32 bigEndian(const QByteArray &bytes, int at, int size)
+{
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+bool isSqlite(const QByteArray &header)
+{
+    return header.size() >= int(sizeof kSqliteMagic) &&
+           std::memcmp(header.constData(), kSqliteMagic, sizeof kSqliteMagic) == 0;
+}
+
+bool isAccess(const QByteArray &header)
+{
+    const QByteArray signature = header.mid(kJetSignatureOffset, 15);
+    return header.size() > kJetVersionOffset &&
+           (signature == "Standard Jet DB" || signature == "Standard ACE DB");
+}
+
+// A damaged or cut SQLite file shows in its header; SQLite itself would only notice when a
+// statement reaches a missing page.
+QString sqliteHeaderProblem(const QByteArray &header, qint64 size)
+{
+    if (header.size() < kSqliteHeaderSize)
+        return QStringLiteral("the file is truncated (incomplete header)");
+    quint32 pageSize = bigEndian(header, 16, 2);
+    if (pageSize == 1)
+        pageSize = 65536;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return QStringLiteral("the header is damaged (page size %1)").arg(pageSize);
+    if (size % pageSize != 0)
+        return QStringLiteral("the file is truncated (%1 bytes is not a whole number of %2-byte pages)")
+            .arg(size)
+            .arg(pageSize);
+    const quint32 pages = bigEndian(header, 28, 4);
+    const bool pageCountValid = bigEndian(header, 24, 4) == bigEndian(header, 92, 4);
+    if (pageCountValid && pages > 0 && qint64(pages) * pageSize > size)
+        return QStringLiteral("the file is truncated (%1 of %2 pages present)")
+            .arg(size / pageSize)
+            .arg(pages);
+    return {};
+}
+
+QString accessHeaderProblem(const QByteArray &header, qint64 size)
+{
+    const qint64 pageSize = header.at(kJetVersionOffset) == 0 ? 2048 : 4096; // Jet 3 : Jet 4 and ACE
+    if (size % pageSize != 0 || size < 2 * pageSize)
+        return QStringLiteral("the file is truncated (%1 bytes is not a whole number of %2-byte pages)")
+            .arg(size)
+            .arg(pageSize);
+    return {};
+}
+
+QByteArray quotedName(const QString &name)
+{
+    QString escaped = name;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return (QLatin1Char('"') + escaped + QLatin1Char('"')).toUtf8();
+}
+
+const char *sqlType(std::uint8_t kind)
+{
+    switch (kind) {
+    case mdbprotocol::IntegerColumn:
+        return "INTEGER";
+    case mdbprotocol::RealColumn:
+        return "REAL";
+    case mdbprotocol::MemoColumn:
+        return "LONGTEXT"; // a long-text type with text affinity
+    case mdbprotocol::DateTimeColumn:
+        return "DATETIME";
+    case mdbprotocol::BinaryColumn:
+        return "BLOB";
+    default:
+        return "TEXT";
+    }
+}
+
+// Memo columns read NULL as the empty text; SQLite files mark them by declared type.
+bool isLongTextType(const char *declared)
+{
+    if (!declared)
+        return false;
+    QByteArray type = QByteArray(declared).trimmed().toUpper();
+    for (qsizetype i = 0; i < type.size(); ++i) {
+        if (type.at(i) == ' ' || type.at(i) == '(') {
+            type.truncate(i);
+            break;
+        }
+    }
+    return type == "MEMO" || type == "LONGTEXT" || type == "LONGCHAR" || type == "NOTE" || type == "CLOB";
+}
+
+// What may follow the one statement: blanks, semicolons and comments.
+bool onlyBlanks(const char *p, const char *end)
+{
+    while (p < end) {
+        if (*p == ';' || std::isspace(static_cast<unsigned char>(*p))) {
+            ++p;
+        } else if (end - p >= 2 && p[0] == '-' && p[1] == '-') {
+            while (p < end && *p != '\n')
+                ++p;
+        } else if (end - p >= 2 && p[0] == '/' && p[1] == '*') {
+            const char *close = std::strstr(p + 2, "*/");
+            p = close && close < end ? close + 2 : end;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+QVariant columnValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(statement, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(statement, column)));
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::unique_ptr<DatabaseEngine> DatabaseEngine::open(const QString &path)
+{
+    if (path.isEmpty())
+        throw DataError(QStringLiteral("Cannot open database: the connection string names no Data Source"));
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw openError(path, QStringLiteral("file not found"));
+    if (info.isDir())
+        throw openError(path, QStringLiteral("it is a directory"));
+    if (!info.isFile())
+        throw openError(path, QStringLiteral("not a regular file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw openError(path, file.errorString());
+    const qint64 size = file.size();
+    const QByteArray header = file.read(kSqliteHeaderSize);
+    file.close();
+    if (size == 0)
+        throw openError(path, QStringLiteral("the file is empty"));
+
+    std::unique_ptr<DatabaseEngine> engine(new DatabaseEngine(path));
+    if (isSqlite(header)) {
+        if (const QString problem = sqliteHeaderProblem(header, size); !problem.isEmpty())
+            throw openError(path, problem);
+        engine->openSqlite();
+    } else if (isAccess(header)) {
+        if (const QString problem = accessHeaderProblem(header, size); !problem.isEmpty())
+            throw openError(path, problem);
+        engine->openAccess();
+    } else {
+        throw openError(path, QStringLiteral("not an SQLite or Access database"));
+    }
+    return engine;
+}
+
+DatabaseEngine::DatabaseEngine(const QString &path) : m_path(path) {}
+
+DatabaseEngine::~DatabaseEngine()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void DatabaseEngine::openSqlite()
+{
+    // Read-only through the URI as well as the flag: SQLite then never creates a journal
+    // beside the file and takes only shared locks, so other readers are never kept out.
+    const QString absolute = QDir::cleanPath(QFileInfo(m_path).absoluteFilePath());
+    const QByteArray uri = "file:" + QUrl::toPercentEncoding(absolute, "/") + "?mode=ro";
+    const int rc = sqlite3_open_v2(uri.constData(), &m_db,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        throw openError(m_path, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                     : QString::fromUtf8(sqlite3_errstr(rc)));
+    configure();
+    try {
+        run("SELECT count(*) FROM sqlite_master");
+    } catch (const DataError &) {
+        throw openError(m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    }
+}
+
+void DatabaseEngine::openAccess()
+{
+    m_access = std::make_unique<MdbReader>(m_path);
+    const QStringList tables = m_access->tables();
+    const int rc = sqlite3_open_v2(":memory:", &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        throw openError(m_path, QString::fromUtf8(sqlite3_errstr(rc)));
+    configure();
+    for (const QString &table : tables)
+        m_pendingTables.insert(table.toCaseFolded(), table);
+}
+
+void DatabaseEngine::configure()
+{
+    sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_busy_timeout(m_db, 5000); // a writer elsewhere holds its lock only briefly
+    if (!registerAccessFunctions(m_db))
+        throw openError(m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);
+}
+
+int DatabaseEngine::authorize(void *engine, int action, const char *, const char *, const char *,
+                              const char *)
+{
+    if (!static_cast<DatabaseEngine *>(engine)->m_readOnly)
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+void DatabaseEngine::run(const char *sql)
+{
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw DataError(errorText(rc));
+}
+
+QString DatabaseEngine::errorText(int code) const
+{
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    switch (code & 0xFF) {
+    case SQLITE_AUTH:
+        return QStringLiteral("Only reading statements (SELECT) are allowed: %1").arg(message);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("%1 (database \"%2\")").arg(message, m_path);
+    default:
+        return message;
+    }
+}
+
+void DatabaseEngine::importTables(const QStringList &names)
+{
+    for (const QString &name : names) {
+        const auto pending = m_pendingTables.constFind(name.toCaseFolded());
+        if (pending == m_pendingTables.constEnd())
+            continue;
+        importTable(pending.value());
+        m_pendingTables.remove(name.toCaseFolded());
+    }
+}
+
+void DatabaseEngine::importTable(const QString &table)
+{
+    sqlite3_stmt *insert = nullptr;
+    const auto finalize = qScopeGuard([&insert] { sqlite3_finalize(insert); });
+    const QByteArray name = quotedName(table);
+    run("BEGIN");
+    try {
+        m_access->readTable(
+            table,
+            [&](const std::vector<AccessColumn> &columns) {
+                QByteArray create = "CREATE TABLE " + name + " (";
+                QByteArray placeholders;
+                for (size_t c = 0; c < columns.size(); ++c) {
+                    create += (c ? ", " : "") + quotedName(columns[c].name) + ' ' + sqlType(columns[c].kind);
+                    placeholders += c ? ",?" : "?";
+                }
+                run(create + ')');
+                const QByteArray sql = "INSERT INTO " + name + " VALUES (" + placeholders + ')';
+                if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &insert, nullptr) != SQLITE_OK)
+                    throw DataError(errorText(sqlite3_errcode(m_db)));
+            },
+            [&](const std::vector<AccessValue> &row) {
+                for (size_t c = 0; c < row.size(); ++c) {
+                    const AccessValue &value = row[c];
+                    const int index = static_cast<int>(c) + 1;
+                    switch (value.tag) {
+                    case mdbprotocol::IntegerValue:
+                        sqlite3_bind_int64(insert, index, value.integer);
+                        break;
+                    case mdbprotocol::RealValue:
+                        sqlite3_bind_double(insert, index, value.real);
+                        break;
+                    case mdbprotocol::TextValue:
+                        sqlite3_bind_text(insert, index, value.bytes.empty() ? "" : value.bytes.data(),
+                                          int(value.bytes.size()), SQLITE_STATIC);
+                        break;
+                    case mdbprotocol::BlobValue:
+                        sqlite3_bind_blob(insert, index, value.bytes.empty() ? "" : value.bytes.data(),
+                                          int(value.bytes.size()), SQLITE_STATIC);
+                        break;
+                    default:
+                        sqlite3_bind_null(insert, index);
+                    }
+                }
+                const int rc = sqlite3_step(insert);
+                sqlite3_reset(insert);
+                if (rc != SQLITE_DONE)
+                    throw DataError(errorText(rc));
+            });
+        run("COMMIT");
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+ResultSet DatabaseEngine::execute(const QString &statement)
+{
+    const TranslatedSql translated = translateAccessSql(statement);
+    if (m_access)
+        importTables(translated.names);
+
+    const QByteArray sql = translated.sql.toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    const char *tail = nullptr;
+    m_readOnly = true;
+    const auto cleanup = qScopeGuard([&] {
+        sqlite3_finalize(prepared);
+        m_readOnly = false;
+    });
+    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &prepared, &tail);
+    if (rc != SQLITE_OK)
+        throw DataError(errorText(rc));
+    if (!prepared)
+        throw DataError(QStringLiteral("The statement is empty"));
+    if (!onlyBlanks(tail, sql.constData() + sql.size()))
+        throw DataError(QStringLiteral("Only one statement can be run at a time: %1").arg(statement));
+    if (!sqlite3_stmt_readonly(prepared))
+        throw DataError(QStringLiteral("Only reading statements (SELECT) are allowed"));
+
+    ResultSet result;
+    const int columns = sqlite3_column_count(prepared);
+    result.columns.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        result.columns.append({QString::fromUtf8(sqlite3_column_name(prepared, c)),
+                               isLongTextType(sqlite3_column_decltype(prepared, c))});
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(columnValue(prepared, c));
+        result.rows.append(std::move(row));
+    }
+    if (step != SQLITE_DONE)
+        throw DataError(errorText(step));
+    return result;
+}

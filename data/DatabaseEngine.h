@@ -1,0 +1,46 @@
+#pragma once
+
+#include "data/ResultSet.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+class MdbReader;
+
+// The engine behind the connection: SQLite with the Access dialect registered, over either the
+// file itself (an SQLite file, opened read-only) or an in-memory copy of the Access tables that
+// statements name, each copied on first use so that opening does not grow with editions never
+// read. Every statement is translated, then run under an authorizer that allows reading only.
+class DatabaseEngine
+{
+public:
+    // Opens path; its content decides the reader. Throws DataError naming the file.
+    static std::unique_ptr<DatabaseEngine> open(const QString &path);
+    ~DatabaseEngine();
+    DatabaseEngine(const DatabaseEngine &) = delete;
+    DatabaseEngine &operator=(const DatabaseEngine &) = delete;
+
+    // Runs one statement in the Access dialect and returns every row. Throws DataError.
+    ResultSet execute(const QString &statement);
+
+private:
+    explicit DatabaseEngine(const QString &path);
+
+    void openSqlite();
+    void openAccess();
+    void configure();
+    void importTables(const QStringList &names);
+    void importTable(const QString &table);
+    void run(const char *sql);
+    QString errorText(int code) const;
+    static int authorize(void *engine, int action, const char *, const char *, const char *, const char *);
+
+    QString m_path;
+    sqlite3 *m_db = nullptr;
+    std::unique_ptr<MdbReader> m_access;
+    QHash<QString, QString> m_pendingTables; // Access tables not copied yet, by case-folded name
+    bool m_readOnly = false;                 // authorizer on: statements of the program
+};
