@@ -1,0 +1,68 @@
+// zelt-sql DATABASE "STATEMENT": runs one statement through the program's engine (Access or
+// SQLite file, Access dialect) and prints the column names, the rows (tab-separated) and the
+// row count. Backslash, tab and line breaks inside values are escaped; NULL prints as \N.
+
+#include "data/Connection.h"
+#include "data/DataError.h"
+#include "data/ValueText.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace
+{
+
+QString escaped(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("\\N");
+    QString text = valueText(value);
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    return text;
+}
+
+void printLine(const QStringList &fields)
+{
+    const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "usage: zelt-sql DATABASE \"STATEMENT\"\n");
+        return 2;
+    }
+    try {
+        Connection connection;
+        connection.setConnectionString(QStringLiteral("Data Source=\"%1\"").arg(arguments.at(1)));
+        connection.open();
+        const ResultSet result = connection.execute(arguments.at(2));
+        QStringList header;
+        for (const ResultColumn &column : result.columns)
+            header.append(column.name);
+        printLine(header);
+        for (const QVector<QVariant> &row : result.rows) {
+            QStringList fields;
+            for (const QVariant &value : row)
+                fields.append(escaped(value));
+            printLine(fields);
+        }
+        std::printf("%lld %s\n", static_cast<long long>(result.rows.size()),
+                    result.rows.size() == 1 ? "row" : "rows");
+    } catch (const DataError &error) {
+        std::fprintf(stderr, "%s\n", error.message().toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
