@@ -11,6 +11,7 @@
 #include "app/Dialogs.h"
 #include "app/DisplayText.h"
 #include "app/LinkLabel.h"
+#include "app/WindowLook.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
 #include "ui_uFrmMain.h"
@@ -25,34 +26,6 @@ static void initResources()
 {
     Q_INIT_RESOURCE(resources);
 }
-
-namespace
-{
-
-// MS Sans Serif 8 pt where it exists, else the nearest sans-serif at the same 11 pixels.
-QFont windowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
-void setUnderlined(QLabel *label, bool underlined)
-{
-    QFont font = label->font();
-    font.setUnderline(underlined);
-    font.setBold(false);
-    font.setItalic(false);
-    font.setStrikeOut(false);
-    if (font != label->font())
-        label->setFont(font);
-}
-
-} // namespace
 
 TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
     : QMainWindow(parent), DtmMain(dtm), m_baseDirectory(baseDirectory), ui(std::make_unique<Ui::TFrmMain>())

@@ -104,4 +104,10 @@ void TFrmMain::bindWidgets()
             run([this] { LblListarAtividades_TbsClasseClick(); }));
     connect(ui->LblListarAtividades_TbsSubClasse, &LinkLabel::clicked, this,
             run([this] { LblListarAtividades_TbsSubClasseClick(); }));
+
+    // Notes and help windows.
+    for (LinkLabel *link : {ui->LblNotasExplicativas_TbsSecao, ui->LblNotasExplicativas_TbsDivisao,
+                            ui->LblNotasExplicativas_TbsGrupo, ui->LblNotasExplicativas_TbsClasse,
+                            ui->LblNotasExplicativas_TbsSubClasse})
+        connect(link, &LinkLabel::clicked, this, run([this, link] { LblNotasExplicativas_TbsSecaoClick(link); }));
 }

@@ -1,0 +1,25 @@
+#include "app/WindowLook.h"
+
+#include <QLabel>
+
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+void setUnderlined(QLabel *label, bool underlined)
+{
+    QFont font = label->font();
+    font.setUnderline(underlined);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setStrikeOut(false);
+    if (font != label->font())
+        label->setFont(font);
+}

@@ -1,0 +1,206 @@
+#include "windows/UFrmPopup.h"
+
+#include "app/DataGrid.h"
+#include "app/Dialogs.h"
+#include "app/LinkLabel.h"
+#include "app/WindowLook.h"
+#include "data/DataError.h"
+#include "data/UDtmMain.h"
+#include "ui_UFrmPopup.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QScreen>
+
+// Resources of a static library must be registered by hand, from the global namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
+    : QDialog(parent), DtmMain(dtm), ui(std::make_unique<Ui::TFrmPopup>())
+{
+    initResources();
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(windowFont());
+    setFixedSize(488, 359);
+
+    // Designed labels marked autoSize take the size of their text in the font actually used.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label->property("autoSize").toBool())
+            label->adjustSize();
+    }
+
+    // The grid's titles stand on grey text colour (the classic scheme's clGrayText), not silver.
+    const QColor grayText(0x80, 0x80, 0x80);
+    QHeaderView *titles = ui->DBGrid1->horizontalHeader();
+    QPalette titleColors = titles->palette();
+    titleColors.setColor(QPalette::Button, grayText);
+    titleColors.setColor(QPalette::Window, grayText);
+    titles->setPalette(titleColors);
+
+    bindWidgets();
+}
+
+TFrmPopup::~TFrmPopup() = default;
+
+void TFrmPopup::bindWidgets()
+{
+    ui->DBGrid1->bind(DtmMain.DtsSinonimo, {{QStringLiteral("PALAVRA_SIN"), QStringLiteral("PALAVRA"), 201, {}},
+                                            {QStringLiteral("SINONIMO_SIN"), QStringLiteral("SINONIMO"), 196, {}}});
+    ui->DBGrid1->setColumnsResizable(false);
+
+    const auto run = [this](std::function<void()> handler) { return [this, handler] { guard(handler); }; };
+    const struct {
+        LinkLabel *link;
+        void (TFrmPopup::*click)();
+    } links[] = {
+        {ui->LblLinkFecharJanela, &TFrmPopup::LblLinkFecharJanelaClick},
+        {ui->Label8, &TFrmPopup::Label8Click},
+        {ui->Label3, &TFrmPopup::Label3Click},
+        {ui->Label5, &TFrmPopup::Label5Click},
+        {ui->Label12, &TFrmPopup::Label3Click},
+        {ui->Label14, &TFrmPopup::Label14Click},
+        {ui->Label22, &TFrmPopup::Label22Click},
+        {ui->Label23, &TFrmPopup::Label3Click},
+    };
+    for (const auto &entry : links) {
+        LinkLabel *link = entry.link;
+        const auto click = entry.click;
+        connect(link, &LinkLabel::clicked, this, run([this, click] { (this->*click)(); }));
+        connect(link, &LinkLabel::mouseMoved, this, run([this, link] { Mouse_Over(link); }));
+        connect(link, &LinkLabel::mouseLeft, this, run([this, link] { Mouse_Out(link); }));
+    }
+}
+
+void TFrmPopup::guard(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const DataError &error) {
+        dialogs::showError(this, error.message());
+    } catch (const std::exception &error) {
+        dialogs::showError(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TFrmPopup::AbrePagina(int Pagina)
+{
+    // PgcPrincipal is a stacked widget: it has no tabs to hide.
+    switch (Pagina) {
+    case 1:
+        ui->PgcPrincipal->setCurrentIndex(0);
+        PgcPrincipalChange();
+        setWindowTitle(QStringLiteral("Licença"));
+        break;
+    case 2:
+        OpenTbsSobrePesquisa();
+        setWindowTitle(QStringLiteral("Sobre a Pesquisa"));
+        break;
+    case 3:
+        OpenTbsPesquisaAvancada();
+        setWindowTitle(QStringLiteral("Pesquisa Avançada"));
+        break;
+    default:
+        break;
+    }
+    centreOnMainWindow();
+    dialogs::execModal(*this);
+}
+
+// The window has no owner, yet opens over the program's main window (or mid-screen without one).
+void TFrmPopup::centreOnMainWindow()
+{
+    QRect area;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow *>(window) && window->isVisible()) {
+            area = window->frameGeometry();
+            break;
+        }
+    }
+    if (area.isNull()) {
+        if (const QScreen *desktop = QGuiApplication::primaryScreen())
+            area = desktop->availableGeometry();
+    }
+    QRect frame = frameGeometry();
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+void TFrmPopup::OpenTbsSobrePesquisa()
+{
+    ui->PgcPrincipal->setCurrentIndex(1);
+    PgcPrincipalChange();
+}
+
+void TFrmPopup::OpenTbsPesquisaAvancada()
+{
+    ui->PgcPrincipal->setCurrentIndex(2);
+    PgcPrincipalChange();
+}
+
+void TFrmPopup::OpenTbsSinonimo()
+{
+    ui->PgcPrincipal->setCurrentIndex(3);
+    PgcPrincipalChange();
+}
+
+// Each visit to the synonym page shows the table as it stands, from its first row.
+void TFrmPopup::PgcPrincipalChange()
+{
+    if (ui->PgcPrincipal->currentIndex() != 3)
+        return;
+    DtmMain.QrySinonimo.close();
+    DtmMain.QrySinonimo.open();
+}
+
+void TFrmPopup::fecharjanela()
+{
+    close();
+}
+
+void TFrmPopup::LblLinkFecharJanelaClick()
+{
+    fecharjanela();
+}
+
+void TFrmPopup::Label3Click()
+{
+    fecharjanela();
+}
+
+void TFrmPopup::Label5Click()
+{
+    OpenTbsSobrePesquisa();
+}
+
+void TFrmPopup::Label8Click()
+{
+    OpenTbsPesquisaAvancada();
+}
+
+void TFrmPopup::Label14Click()
+{
+    OpenTbsSinonimo();
+}
+
+void TFrmPopup::Label22Click()
+{
+    OpenTbsPesquisaAvancada();
+}
+
+void TFrmPopup::Mouse_Over(QObject *Sender)
+{
+    if (auto *label = qobject_cast<QLabel *>(Sender))
+        setUnderlined(label, true);
+}
+
+void TFrmPopup::Mouse_Out(QObject *Sender)
+{
+    if (auto *label = qobject_cast<QLabel *>(Sender))
+        setUnderlined(label, false);
+}
