@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QScreen>
 
 // Resources of a static library must be registered by hand, from the global namespace.
@@ -33,6 +34,21 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label->property("autoSize").toBool())
             label->adjustSize();
+    }
+
+    // The memos were designed line for line, without the editor's usual inner margin.
+    for (QPlainTextEdit *memo : findChildren<QPlainTextEdit *>())
+        memo->document()->setDocumentMargin(0);
+    // Where two links share the top row, the first ends just before the divider whatever the
+    // font's width.
+    const struct {
+        QLabel *first;
+        QLabel *divider;
+    } rows[] = {{ui->Label8, ui->LblDivisor}, {ui->Label5, ui->Label11}, {ui->Label22, ui->Label7}};
+    for (const auto &row : rows) {
+        const int right = row.divider->x() - 4;
+        if (row.first->geometry().right() >= right)
+            row.first->move(right - row.first->width(), row.first->y());
     }
 
     // The grid's titles stand on grey text colour (the classic scheme's clGrayText), not silver.
