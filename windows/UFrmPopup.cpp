@@ -66,8 +66,9 @@ TFrmPopup::~TFrmPopup() = default;
 
 void TFrmPopup::bindWidgets()
 {
-    ui->DBGrid1->bind(DtmMain.DtsSinonimo, {{QStringLiteral("PALAVRA_SIN"), QStringLiteral("PALAVRA"), 201, {}},
-                                            {QStringLiteral("SINONIMO_SIN"), QStringLiteral("SINONIMO"), 196, {}}});
+    ui->DBGrid1->bind(DtmMain.DtsSinonimo,
+                      {{QStringLiteral("PALAVRA_SIN"), QStringLiteral("PALAVRA"), 201, {}},
+                       {QStringLiteral("SINONIMO_SIN"), QStringLiteral("SINONIMO"), 196, {}}});
     ui->DBGrid1->setColumnsResizable(false);
 
     const auto run = [this](std::function<void()> handler) { return [this, handler] { guard(handler); }; };

@@ -51,8 +51,8 @@ TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_un
     setFont(windowFont());
     setFixedSize(522, 522);
     // Headings stand at 8, 8 of their panel: the layout gives the top, this the left.
-    for (QLabel *heading : {ui->LblTextoNotasExplicativas, ui->LblTextoCompreende, ui->LblTextoTambemCompreende,
-                            ui->LblTextoNaoCompreende, ui->LblTextoNotas})
+    for (QLabel *heading : {ui->LblTextoNotasExplicativas, ui->LblTextoCompreende,
+                            ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas})
         heading->setContentsMargins(7, 0, 0, 0);
     ui->Label5->adjustSize();
 }
