@@ -35,7 +35,6 @@ void TFrmMain::ExecutaPesquisa()
         searchResultKind(nav.OrigemPesquisa, nav.DescricaoClassificacao, nav.TextoPesquisa);
     nav.ResultadoSubClasse = kind.ResultadoSubClasse;
     ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
-    ui->DbgPesquisa->setColumnField(1, QStringLiteral("Descricao"));
 
     nav.TextoPesquisa = doubleApostrophes(nav.TextoPesquisa);
     const QString palavras = RetiraPalavrasLigacao(nav.TextoPesquisa);
