@@ -1,0 +1,146 @@
+// zelt-bench-search DATABASE [--runs N] [--edition DESCRIPTION] [TEXT]: the real main window,
+// offscreen, on DATABASE; types TEXT (default "venda de carros") and presses "Pesquisa" N times
+// (default 21) after one warm-up run, and prints the median, fastest and slowest times of the
+// whole run (dispatcher, stop-word lookups, results query, grid) and of the stop-word lookups alone.
+#include "app/DataLookupCombo.h"
+#include "app/Dialogs.h"
+#include "app/uFrmMain.h"
+#include "data/UDtmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+struct Timing {
+    double median;
+    double fastest;
+    double slowest;
+};
+
+Timing measure(int runs, const std::function<void()> &action)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.front(), times.back()};
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: zelt-bench-search DATABASE [--runs N] [--edition DESCRIPTION] [TEXT]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    QStringList arguments = QApplication::arguments().mid(1);
+    int runs = 21;
+    QString edition;
+    QString text = QStringLiteral("venda de carros");
+    QString database;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--runs") && i + 1 < arguments.size()) {
+            bool ok = false;
+            runs = arguments[++i].toInt(&ok);
+            if (!ok || runs < 1 || runs > 10000)
+                return usage();
+        } else if (argument == QLatin1String("--edition") && i + 1 < arguments.size()) {
+            edition = arguments[++i];
+        } else if (database.isEmpty()) {
+            database = argument;
+        } else {
+            text = argument;
+        }
+    }
+    if (database.isEmpty())
+        return usage();
+
+    // The window reads <base>/Database/ZELT.mdb; a link spares copying a large database.
+    QTemporaryDir base;
+    const QString target = QFileInfo(database).absoluteFilePath();
+    if (!base.isValid() || !QFileInfo::exists(target) ||
+        !QDir(base.path()).mkpath(QStringLiteral("Database")) ||
+        !QFile::link(target, base.filePath(QStringLiteral("Database/ZELT.mdb")))) {
+        std::fprintf(stderr, "cannot reach %s from a temporary folder\n", qPrintable(database));
+        return 1;
+    }
+
+    dialogs::Recorder recorder;
+    dialogs::installRecorder(&recorder);
+    TDtmMain dtm;
+    TFrmMain window(dtm, base.path());
+    window.show();
+    QApplication::processEvents();
+    if (!edition.isEmpty()) {
+        auto *list = window.findChild<DataLookupCombo *>(QStringLiteral("CmbClassificacao"));
+        const int index = list->findText(edition);
+        if (index < 0) {
+            std::fprintf(stderr, "no edition %s\n", qPrintable(edition));
+            return 1;
+        }
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    if (!recorder.errors.isEmpty()) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors.first()));
+        return 1;
+    }
+
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("EdtPesquisa"));
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("BtnPesquisa"));
+    const auto search = [&] {
+        box->setText(text);
+        button->click();
+    };
+    search();
+    if (!recorder.errors.isEmpty()) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors.first()));
+        return 1;
+    }
+    const QString prefix = window.nav.PrefixoTabela;
+    const ResultSet count =
+        dtm.ADCMain.execute(QStringLiteral("SELECT COUNT(*) FROM %1_Atividade").arg(prefix));
+    const long long activities = count.rows.value(0).value(0).toLongLong();
+    const QString found = window.findChild<QLabel *>(QStringLiteral("LblNumeroRegistros"))->text();
+
+    const Timing run = measure(runs, search);
+    // The lookups as the run makes them: the text folded, trimmed, apostrophes doubled.
+    const QString words = window.nav.TextoPesquisa;
+    const Timing lookups = measure(runs, [&] { window.RetiraPalavrasLigacao(words); });
+
+    std::printf("edition %s: %lld activities; \"%s\" finds %s\n", qPrintable(prefix), activities,
+                qPrintable(text), qPrintable(found));
+    std::printf("whole run      median %8.2f ms  fastest %8.2f  slowest %8.2f  (%d runs)\n", run.median,
+                run.fastest, run.slowest, runs);
+    std::printf("stop words     median %8.2f ms  fastest %8.2f  slowest %8.2f\n", lookups.median,
+                lookups.fastest, lookups.slowest);
+    std::printf("per 1000 activities: %.3f ms\n", activities > 0 ? run.median * 1000.0 / activities : 0.0);
+    dialogs::installRecorder(nullptr);
+    return recorder.errors.isEmpty() ? 0 : 1;
+}
