@@ -28,7 +28,8 @@ QChar dateSeparator(const QLocale &locale)
 QString formatDatabaseDate(const QDateTime &date, const QLocale &locale)
 {
     const QDate day = date.date();
-    const QString text = locale.monthName(day.month(), QLocale::LongFormat) + dateSeparator(locale) +
+    const QString text = locale.standaloneMonthName(day.month(), QLocale::LongFormat) +
+                         dateSeparator(locale) +
                          QStringLiteral("%1").arg(day.year(), 4, 10, QLatin1Char('0'));
     return upperAsciiOnly(text);
 }
