@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/uFrmMain.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class TDtmMain;
+class QWidget;
+
+// What a step of the screenshot tour can reach: the real window and the data module behind it.
+struct TourContext {
+    TFrmMain &window;
+    TDtmMain &dtm;
+
+    template <class T> T *find(const QString &name) const;
+};
+
+// One named step: it acts on the window as the user would; the tour saves a picture after it.
+struct TourStep {
+    QString name;
+    std::function<void(TourContext &)> action;
+};
+
+// Steps of each part of the window, in the order the tour walks them.
+QVector<TourStep> homeSteps();
+
+// The pointer entering a widget, moving over it, and leaving it.
+void hoverOver(QWidget *widget);
+void hoverLeave(QWidget *widget);
+
+template <class T> T *TourContext::find(const QString &name) const
+{
+    return window.findChild<T *>(name);
+}

@@ -1,0 +1,129 @@
+// zelt-tour DATABASE OUTDIR: builds the real main window offscreen on a copy of DATABASE, walks
+// the scripted steps and saves a picture of the window after each one (plus one of every message
+// box or modal window a step raised) into OUTDIR.
+#include "Tour.h"
+
+#include "app/Dialogs.h"
+#include "data/UDtmMain.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <exception>
+
+namespace
+{
+
+class Pictures
+{
+public:
+    explicit Pictures(const QString &folder) : m_folder(folder) {}
+
+    bool save(QWidget &widget, const QString &name)
+    {
+        const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
+        const bool saved = widget.grab().save(path);
+        std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "cannot save", qPrintable(path));
+        return saved;
+    }
+
+    // The boxes are recorded rather than shown; draw them as the real ones look.
+    bool saveBox(QMessageBox::Icon icon, const QString &caption, const QString &text, const QString &name)
+    {
+        QMessageBox box(icon, caption, text, QMessageBox::Ok);
+        box.show();
+        const bool saved = save(box, name);
+        box.hide();
+        return saved;
+    }
+
+private:
+    QString m_folder;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "usage: zelt-tour DATABASE OUTDIR\n");
+        return 2;
+    }
+    const QString database = arguments[1];
+    const QString outDir = arguments[2];
+    if (!QDir().mkpath(outDir)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
+        return 1;
+    }
+
+    // The window looks for <base>/Database/ZELT.mdb: lay out a private copy.
+    QTemporaryDir base;
+    if (!base.isValid() || !QDir(base.path()).mkpath(QStringLiteral("Database")) ||
+        !QFile::copy(database, base.filePath(QStringLiteral("Database/ZELT.mdb")))) {
+        std::fprintf(stderr, "cannot copy %s into a temporary folder\n", qPrintable(database));
+        return 1;
+    }
+
+    Pictures pictures(outDir);
+    QString currentStep = QStringLiteral("00-inicio");
+    int modalCount = 0;
+    dialogs::Recorder recorder;
+    recorder.onModal = [&](QDialog &dialog) {
+        pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
+    };
+    dialogs::installRecorder(&recorder);
+
+    TDtmMain dtm;
+    TFrmMain window(dtm, base.path());
+    TourContext tour{window, dtm};
+    bool allSaved = true;
+    int boxes = 0;
+    const auto saveBoxes = [&] {
+        for (; boxes < recorder.warnings.size(); ++boxes) {
+            allSaved &=
+                pictures.saveBox(QMessageBox::NoIcon, QStringLiteral("Aviso"), recorder.warnings[boxes],
+                                 QStringLiteral("%1-aviso%2").arg(currentStep).arg(boxes + 1));
+        }
+    };
+    int errors = 0;
+    const auto saveErrors = [&] {
+        for (; errors < recorder.errors.size(); ++errors) {
+            std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
+            allSaved &= pictures.saveBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                                         recorder.errors[errors],
+                                         QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
+        }
+    };
+
+    window.show();
+    QApplication::processEvents();
+
+    const QVector<TourStep> steps = homeSteps();
+    for (int i = 0; i < steps.size(); ++i) {
+        currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
+        modalCount = 0;
+        // A step may call a handler directly, outside the window's guard.
+        try {
+            steps[i].action(tour);
+        } catch (const std::exception &error) {
+            recorder.errors.append(QString::fromLocal8Bit(error.what()));
+        }
+        QApplication::processEvents();
+        allSaved &= pictures.save(window, currentStep);
+        saveBoxes();
+        saveErrors();
+    }
+    window.close();
+    dialogs::installRecorder(nullptr);
+    return allSaved ? 0 : 1;
+}
