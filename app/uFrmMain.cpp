@@ -181,6 +181,11 @@ void TFrmMain::MudaCaptionLink(int modo)
     }
 }
 
+void TFrmMain::LblLicencaClick()
+{
+    AbreJanelaAjuda(1);
+}
+
 void TFrmMain::LblLinkCabecalho1MouseMove(QObject *Sender)
 {
     if (auto *label = qobject_cast<QLabel *>(Sender))

@@ -56,6 +56,7 @@ void TFrmMain::bindWidgets()
         connect(link, &LinkLabel::mouseMoved, this, run([this, link] { LblLinkCabecalho1MouseMove(link); }));
         connect(link, &LinkLabel::mouseLeft, this, run([this, link] { LblLinkCabecalho1MouseLeave(link); }));
     }
+    connect(ui->LblLicenca, &LinkLabel::clicked, this, run([this] { LblLicencaClick(); }));
     connect(ui->LblLicenca, &LinkLabel::mouseMoved, this, run([this] { LblLicencaMouseMove(); }));
     connect(ui->LblLicenca, &LinkLabel::mouseLeft, this, run([this] { LblLicencaMouseLeave(); }));
 
