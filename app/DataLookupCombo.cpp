@@ -6,7 +6,10 @@
 DataLookupCombo::DataLookupCombo(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
-    connect(this, &QComboBox::activated, this, &DataLookupCombo::picked);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        m_key = itemData(index);
+        emit picked();
+    });
 }
 
 void DataLookupCombo::bind(DataSource &source, const QString &keyField, const QString &listField)
@@ -27,9 +30,15 @@ QVariant DataLookupCombo::keyValue() const
 
 void DataLookupCombo::setKeyValue(const QVariant &key)
 {
+    m_key = key;
+    showKey();
+}
+
+void DataLookupCombo::showKey()
+{
     int found = -1;
-    if (key.isValid() && !key.isNull()) {
-        const QString wanted = key.toString();
+    if (m_key.isValid() && !m_key.isNull()) {
+        const QString wanted = m_key.toString();
         for (int i = 0; i < count() && found < 0; ++i) {
             if (itemData(i).toString() == wanted)
                 found = i;
@@ -38,10 +47,9 @@ void DataLookupCombo::setKeyValue(const QVariant &key)
     setCurrentIndex(found);
 }
 
-// Refills the entries in the query's order and keeps the shown key when it is still listed.
+// Refills the entries in the query's order; the kept key is shown when it is listed.
 void DataLookupCombo::reloadItems()
 {
-    const QVariant shown = keyValue();
     const QSignalBlocker quiet(this);
     clear();
     const Query &query = m_source->dataSet();
@@ -51,5 +59,5 @@ void DataLookupCombo::reloadItems()
         for (int row = 0; row < query.recordCount(); ++row)
             addItem(query.value(row, listColumn).toString(), query.value(row, keyColumn));
     }
-    setKeyValue(shown);
+    showKey();
 }

@@ -20,7 +20,8 @@ public:
 
     // The key of the shown entry; invalid when none is shown.
     QVariant keyValue() const;
-    // Shows the entry with this key (compared as text), or none when no entry has it.
+    // Shows the entry with this key (compared as text), or none when no entry has it. The key is
+    // kept, so an entry that comes back with a reload of the rows is shown again.
     void setKeyValue(const QVariant &key);
 
 Q_SIGNALS:
@@ -28,8 +29,10 @@ Q_SIGNALS:
 
 private:
     void reloadItems();
+    void showKey();
 
     DataSource *m_source = nullptr;
     QString m_keyField;
     QString m_listField;
+    QVariant m_key;
 };
