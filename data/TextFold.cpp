@@ -108,11 +108,23 @@ char32_t baseChar(char32_t c)
     return c <= kLastFolded ? tables().base[c] : c;
 }
 
+// Compares the keys of the characters of a and b. An ASCII letter keys as its lower case under
+// every key, so runs of ASCII (most of any description) skip the decoding.
 template <typename Key> int compareBy(std::string_view a, std::string_view b, Key key)
 {
+    const Tables &t = tables();
     size_t i = 0;
     size_t j = 0;
     while (i < a.size() && j < b.size()) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[j]);
+        if ((ca | cb) < 0x80) {
+            if (t.asciiLower[ca] != t.asciiLower[cb])
+                return t.asciiLower[ca] < t.asciiLower[cb] ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
         const char32_t ka = key(decodeAt(a, i));
         const char32_t kb = key(decodeAt(b, j));
         if (ka != kb)
@@ -161,20 +173,7 @@ void appendFolded(std::string_view text, std::string &out)
 
 int compareNoCase(std::string_view a, std::string_view b)
 {
-    const Tables &t = tables();
-    // Byte loop while both sides are ASCII: codes and keywords never leave it.
-    size_t i = 0;
-    const size_t common = std::min(a.size(), b.size());
-    while (i < common) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if ((ca | cb) >= 0x80)
-            break;
-        if (t.asciiLower[ca] != t.asciiLower[cb])
-            return t.asciiLower[ca] < t.asciiLower[cb] ? -1 : 1;
-        ++i;
-    }
-    return compareBy(a.substr(i), b.substr(i), foldChar);
+    return compareBy(a, b, foldChar);
 }
 
 int compareForSorting(std::string_view a, std::string_view b)

@@ -1,0 +1,176 @@
+// zelt-bench [--runs N] DATABASE...: medians of opening each database and of the search
+// statements the program composes over its class edition, and the memory in use after opening
+// (measured in a fresh process, so that one database does not count another's).
+
+#include "data/Connection.h"
+#include "data/DataError.h"
+#include "data/Query.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+const char kRssOption[] = "--rss-after-open";
+
+const QString kSearchHead = QStringLiteral(
+    "SELECT Codigo_Sec, Codigo_Div, Codigo_Grp, Codigo_Cla, Codigo_Sub,  Codigo_Cla_Seq, Descricao_Cla, "
+    "(Left(Codigo_Cla, 4) + '-' + Right(Codigo_Cla, 1))  As CodigoClasse, (Left(Descricao_Cla, 500)) As "
+    "Descricao,  "
+    "(Left(Codigo_Cla, 4) + '-' + Right(Codigo_Cla, 1) + '/' + Codigo_Sub) As CodigoSubClasse FROM "
+    "%1_Atividade "
+    " WHERE 1=1 ");
+
+struct Search {
+    const char *label;
+    QString condition;
+};
+
+const std::vector<Search> &searches()
+{
+    static const std::vector<Search> list = {
+        {"+reatores -nucleares",
+         QStringLiteral(" AND (Palavra_Chave LIKE '|reatores|%') AND (NOT Palavra_Chave LIKE "
+                        "'%|nucleares|%') ORDER BY Codigo_Cla, Descricao_Cla")},
+        {"venda de carros", QStringLiteral(" AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave LIKE "
+                                           "'%|carros|%') ORDER BY Codigo_Cla, Descricao_Cla")},
+        {"venda de carros, alphabetical",
+         QStringLiteral(" AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave "
+                        "LIKE '%|carros|%') ORDER BY Descricao_Cla")},
+        {"*mercad*",
+         QStringLiteral(" AND (Palavra_Chave LIKE '%mercad%') ORDER BY Codigo_Cla, Descricao_Cla")},
+        {"VENDA (capitals)",
+         QStringLiteral(" AND (Palavra_Chave LIKE '%|VENDA|%') ORDER BY Codigo_Cla, Descricao_Cla")},
+        {"code 01", QStringLiteral(" AND ( (Codigo_Cla LIKE '01%') ) ORDER BY Codigo_Cla, Descricao_Cla")},
+        {"all activities", QStringLiteral(" ORDER BY Descricao_Cla")},
+    };
+    return list;
+}
+
+double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+long rssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+QString connectionString(const QString &path)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"%1\";Persist Security Info=False")
+        .arg(path);
+}
+
+// The first current or frozen edition that lists classes, as the program orders them.
+QString classEditionPrefix(Connection &connection)
+{
+    const ResultSet editions = connection.execute(QStringLiteral(
+        "SELECT Cod_Classificacao, Descricao, Tabela, Status, Descricao_Pagina FROM ZELT_Classificacao WHERE "
+        "Status = 0 OR Status = 1 ORDER BY Status , Descricao"));
+    for (const auto &row : editions.rows) {
+        const QString description = row.at(1).toString().toLower();
+        if (!description.contains(QLatin1String("fiscal")) &&
+            !description.contains(QLatin1String("subclasses")))
+            return row.at(2).toString();
+    }
+    throw DataError(QStringLiteral("the catalogue lists no class edition"));
+}
+
+int benchmark(const QString &path, int runs)
+{
+    std::printf("%s\n", qPrintable(path));
+    const double openMs = medianMs(runs, [&] {
+        Connection connection;
+        connection.setConnectionString(connectionString(path));
+        connection.open();
+    });
+    std::printf("  open                               median %8.2f ms\n", openMs);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(kRssOption), path});
+    child.waitForFinished(-1);
+    std::printf("  memory in use after opening (RSS)  %8.1f MB\n",
+                child.readAllStandardOutput().trimmed().toLong() / 1024.0);
+
+    Connection connection;
+    connection.setConnectionString(connectionString(path));
+    connection.open();
+    const QString prefix = classEditionPrefix(connection);
+    const ResultSet count =
+        connection.execute(QStringLiteral("SELECT count(*) FROM %1_Atividade").arg(prefix));
+    std::printf("  class edition %s, %lld activities\n", qPrintable(prefix),
+                count.rows.first().first().toLongLong());
+
+    Query query(connection, QStringLiteral("QryPesquisa"));
+    for (const Search &search : searches()) {
+        const QString statement = kSearchHead.arg(prefix) + search.condition;
+        const double ms = medianMs(runs, [&] { query.reload(statement); });
+        std::printf("  search %-30s median %8.2f ms  %6d rows\n", search.label, ms, query.recordCount());
+    }
+    Query stopWords(connection, QStringLiteral("QryPesquisaAux"));
+    const double lookupMs = medianMs(runs, [&] {
+        stopWords.reload(QStringLiteral("SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = 'de'"));
+    });
+    std::printf("  stop-word lookup                   median %8.2f ms\n", lookupMs);
+    std::printf("  memory in use after the searches   %8.1f MB\n", rssKb() / 1024.0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    try {
+        if (arguments.size() == 2 && arguments.first() == QLatin1String(kRssOption)) {
+            Connection connection;
+            connection.setConnectionString(connectionString(arguments.at(1)));
+            connection.open();
+            std::printf("%ld\n", rssKb());
+            return 0;
+        }
+        int runs = 15;
+        if (arguments.size() >= 2 && arguments.first() == QLatin1String("--runs")) {
+            runs = std::max(1, arguments.at(1).toInt());
+            arguments = arguments.mid(2);
+        }
+        if (arguments.isEmpty()) {
+            std::fprintf(stderr, "usage: zelt-bench [--runs N] DATABASE...\n");
+            return 2;
+        }
+        std::printf("medians of %d runs\n", runs);
+        for (const QString &path : arguments)
+            benchmark(path, runs);
+    } catch (const DataError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
