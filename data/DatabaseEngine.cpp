@@ -79,10 +79,12 @@ QString sqliteHeaderProblem(const QByteArray &header, qint64 size)
 QString accessHeaderProblem(const QByteArray &header, qint64 size)
 {
     const qint64 pageSize = header.at(kJetVersionOffset) == 0 ? 2048 : 4096; // Jet 3 : Jet 4 and ACE
-    if (size % pageSize != 0 || size < 2 * pageSize)
+    if (size % pageSize != 0)
         return QStringLiteral("the file is truncated (%1 bytes is not a whole number of %2-byte pages)")
             .arg(size)
             .arg(pageSize);
+    if (size < 3 * pageSize) // the header, its usage map and the catalogue's definition at least
+        return QStringLiteral("the file is truncated (only %1 pages)").arg(size / pageSize);
     return {};
 }
 

@@ -7,6 +7,8 @@
 #include "data/MdbProtocol.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -27,6 +29,10 @@ constexpr int kOffsetMask = 0x1FFF;
 constexpr std::uint32_t kInlineValue = 0x80000000u;
 constexpr std::uint32_t kSinglePageValue = 0x40000000u;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
+
+// The stream for the engine. libmdb prints some of its complaints on stdout, so the stream
+// takes over the original stdout and stdout itself is sent to stderr, where complaints belong.
+FILE *s_output = nullptr;
 
 [[noreturn]] void fail(const std::string &message)
 {
@@ -84,7 +90,7 @@ public:
 private:
     static void put(const void *data, size_t size)
     {
-        if (size > 0 && std::fwrite(data, 1, size, stdout) != size)
+        if (size > 0 && std::fwrite(data, 1, size, s_output) != size)
             fail("cannot write the output");
     }
 };
@@ -300,8 +306,61 @@ MdbCatalogEntry *userTable(MdbHandle *mdb, unsigned int i)
     return entry && entry->object_type == MDB_TABLE && mdb_is_user_table(entry) ? entry : nullptr;
 }
 
-void listTables(Writer &out, MdbHandle *mdb)
+// libmdb reads past a missing page without a word when the page is not needed yet, so the file
+// is checked before any table is listed: the catalogue (MSysObjects) must hold all the rows its
+// definition counts, and every table's definition and data pages must lie inside the file.
+void checkFile(MdbHandle *mdb, std::uint32_t pages)
 {
+    MdbCatalogEntry *catalogue = nullptr;
+    for (unsigned int i = 0; i < mdb->num_catalog && !catalogue; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry && std::strcmp(entry->object_name, "MSysObjects") == 0)
+            catalogue = entry;
+    }
+    if (!catalogue)
+        fail("the table catalogue is damaged (MSysObjects is missing)");
+    MdbTableDef *table = mdb_read_table(catalogue);
+    if (!table || !mdb_read_columns(table))
+        fail("cannot read the definition of the table catalogue");
+    std::uint32_t rows = 0;
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table) && rows <= table->num_rows)
+        ++rows;
+    if (rows != table->num_rows)
+        fail("the table catalogue is damaged (read " + std::to_string(rows) + " of " +
+             std::to_string(table->num_rows) + " entries)");
+    mdb_free_tabledef(table);
+
+    for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (!entry || entry->object_type != MDB_TABLE)
+            continue;
+        const std::string where = std::string("table ") + entry->object_name;
+        if (entry->table_pg >= pages)
+            fail("the file is truncated (" + where + " starts on page " + std::to_string(entry->table_pg) +
+                 " of " + std::to_string(pages) + ")");
+        MdbTableDef *definition = mdb_read_table(entry);
+        if (!definition)
+            fail("cannot read the definition of " + where);
+        guint32 page = 0;
+        for (std::uint32_t steps = 0;; ++steps) {
+            const gint32 next = mdb_map_find_next(mdb, definition->usage_map, definition->map_sz, page);
+            if (next <= 0)
+                break; // no more pages, or a map kind libmdb cannot walk without reading
+            if (static_cast<guint32>(next) >= pages)
+                fail("the file is truncated (" + where + " has data on page " + std::to_string(next) +
+                     " of " + std::to_string(pages) + ")");
+            if (static_cast<guint32>(next) <= page || steps > pages)
+                fail("the page map of " + where + " is damaged");
+            page = static_cast<guint32>(next);
+        }
+        mdb_free_tabledef(definition);
+    }
+}
+
+void listTables(Writer &out, MdbHandle *mdb, std::uint32_t pages)
+{
+    checkFile(mdb, pages);
     std::uint32_t count = 0;
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         if (MdbCatalogEntry *entry = userTable(mdb, i)) {
@@ -378,22 +437,29 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s FILE --tables | FILE --table NAME\n", argv[0]);
         return 64;
     }
+    s_output = fdopen(dup(STDOUT_FILENO), "wb");
+    if (!s_output || dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        fail("cannot set up the output");
     static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    std::setvbuf(s_output, buffer, _IOFBF, sizeof buffer);
 
+    struct stat file;
+    if (stat(argv[1], &file) != 0)
+        fail("cannot read the file");
     MdbHandle *mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb)
         fail("not a readable Access database");
+    const auto pages = static_cast<std::uint32_t>(file.st_size / mdb->fmt->pg_size);
     if (!mdb_read_catalog(mdb, MDB_TABLE))
         fail("cannot read the table catalogue");
 
     Writer out;
-    std::fwrite(mdbprotocol::kMagic, 1, sizeof mdbprotocol::kMagic, stdout);
+    std::fwrite(mdbprotocol::kMagic, 1, sizeof mdbprotocol::kMagic, s_output);
     if (list)
-        listTables(out, mdb);
+        listTables(out, mdb, pages);
     else
         dumpTable(out, mdb, argv[3]);
-    if (std::fflush(stdout) != 0)
+    if (std::fflush(s_output) != 0)
         fail("cannot write the output");
     mdb_close(mdb);
     return 0;
