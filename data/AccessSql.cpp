@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 
+#include <QScopeGuard>
 #include <QSet>
 
 #include <vector>
@@ -247,6 +248,10 @@ private:
     // Translates tokens from pos up to the ')' closing this level (left at pos) or the end.
     QString level(size_t &pos)
     {
+        // Each level is a call deeper; SQLite itself refuses deeper expressions anyway.
+        if (++m_depth > kMaxDepth)
+            throw DataError(QStringLiteral("Parentheses nested too deeply in statement"));
+        const auto leave = qScopeGuard([this] { --m_depth; });
         std::vector<Item> items = collect(pos);
         std::vector<Segment> segments = split(items);
         for (Segment &segment : segments)
@@ -438,7 +443,9 @@ private:
             items[i].text.clear();
     }
 
+    static constexpr int kMaxDepth = 500;
     std::vector<Token> m_tokens;
+    int m_depth = 0;
 };
 
 } // namespace

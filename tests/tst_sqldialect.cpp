@@ -190,6 +190,7 @@ void TestSqlDialect::rejected_data()
                                           << "Unbalanced parentheses";
     QTest::newRow("extra parenthesis") << "SELECT 1 + 2)"
                                        << "Unbalanced parentheses";
+    QTest::newRow("deep nesting") << "SELECT " + QString(100000, QLatin1Char('(')) << "nested too deeply";
     QTest::newRow("text + number") << "SELECT 'abc' + 1"
                                    << "Type mismatch";
     QTest::newRow("negative length") << "SELECT Left('abc', -1)"

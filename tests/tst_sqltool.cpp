@@ -1,0 +1,80 @@
+#include "TestPaths.h"
+#include "support/TestDatabase.h"
+
+#include <QtTest>
+
+// zelt-sql as a user runs it: output format, exit status, messages.
+class TestSqlTool : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void run_data();
+    void run();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestSqlTool::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(QStringLiteral("ZELT.mdb"));
+    QCOMPARE(testdb::createSqlite(
+                 m_path,
+                 {"CREATE TABLE Notas (Codigo INTEGER, Texto MEMO)", "INSERT INTO Notas VALUES (1, 'Ação')",
+                  "INSERT INTO Notas VALUES (2, 'linha' || char(10) || 'quebrada' || char(9) || 'e\\')",
+                  "INSERT INTO Notas VALUES (3, NULL)"}),
+             QString());
+}
+
+void TestSqlTool::run_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("message"); // part of stderr
+
+    const QString fixture = QStringLiteral(ZELT_FIXTURES_DIR "/DateTestDatabase.mdb");
+    QTest::newRow("SQLite rows") << QStringList{m_path, "SELECT Codigo, Texto FROM notas ORDER BY Codigo"}
+                                 << 0
+                                 << "Codigo\tTexto\n1\tAção\n2\tlinha\\nquebrada\\te\\\\\n3\t\\N\n3 rows\n"
+                                 << "";
+    QTest::newRow("one row") << QStringList{m_path,
+                                            "SELECT Left(Texto, 1) + '-' AS X FROM Notas WHERE Codigo = 1"}
+                             << 0 << "X\nA-\n1 row\n"
+                             << "";
+    QTest::newRow("Access rows") << QStringList{fixture,
+                                                "SELECT IDCol FROM DateTest WHERE IDCol < 3 ORDER BY IDCol"}
+                                 << 0 << "IDCol\n1\n2\n2 rows\n"
+                                 << "";
+    QTest::newRow("missing table") << QStringList{m_path, "SELECT * FROM Nada"} << 1 << ""
+                                   << "no such table: Nada";
+    QTest::newRow("writing") << QStringList{m_path, "DELETE FROM Notas"} << 1 << ""
+                             << "Only reading";
+    QTest::newRow("missing file") << QStringList{m_dir.filePath("nada.mdb"), "SELECT 1"} << 1 << ""
+                                  << "nada.mdb\": file not found";
+    QTest::newRow("no statement") << QStringList{m_path} << 2 << ""
+                                  << "usage";
+}
+
+void TestSqlTool::run()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, message);
+    QProcess tool;
+    tool.start(QStringLiteral(ZELT_BIN_DIR "/zelt-sql"), arguments);
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), exitCode);
+    QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), output);
+    const QString errors = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(message.isEmpty() ? errors.isEmpty() : errors.contains(message), qPrintable(errors));
+}
+
+QTEST_GUILESS_MAIN(TestSqlTool)
+#include "tst_sqltool.moc"
