@@ -8,6 +8,7 @@
 #include <functional>
 
 class TDtmMain;
+class QDialog;
 class QWidget;
 
 // What a step of the screenshot tour can reach: the real window and the data module behind it.
@@ -22,10 +23,13 @@ struct TourContext {
 struct TourStep {
     QString name;
     std::function<void(TourContext &)> action;
+    // Acts in each modal window the step opens, before its picture is taken.
+    std::function<void(QDialog &)> inWindow = {};
 };
 
 // Steps of each part of the window, in the order the tour walks them.
 QVector<TourStep> homeSteps();
+QVector<TourStep> windowSteps();
 
 // The pointer entering a widget, moving over it, and leaving it.
 void hoverOver(QWidget *widget);

@@ -77,8 +77,15 @@ int main(int argc, char *argv[])
     Pictures pictures(outDir);
     QString currentStep = QStringLiteral("00-inicio");
     int modalCount = 0;
+    const TourStep *step = nullptr;
     dialogs::Recorder recorder;
     recorder.onModal = [&](QDialog &dialog) {
+        // Let the window settle its layouts, as its own event loop would before painting.
+        QApplication::processEvents();
+        if (step && step->inWindow) {
+            step->inWindow(dialog);
+            QApplication::processEvents();
+        }
         pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
     };
     dialogs::installRecorder(&recorder);
@@ -108,10 +115,11 @@ int main(int argc, char *argv[])
     window.show();
     QApplication::processEvents();
 
-    const QVector<TourStep> steps = homeSteps();
+    const QVector<TourStep> steps = homeSteps() + windowSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
+        step = &steps[i];
         // A step may call a handler directly, outside the window's guard.
         try {
             steps[i].action(tour);
