@@ -30,6 +30,7 @@ struct TourStep {
 // Steps of each part of the window, in the order the tour walks them.
 QVector<TourStep> homeSteps();
 QVector<TourStep> windowSteps();
+QVector<TourStep> searchSteps();
 
 // The pointer entering a widget, moving over it, and leaving it.
 void hoverOver(QWidget *widget);
