@@ -29,17 +29,19 @@ void TFrmMain::ExecutaPesquisa()
     nav.TextoPesquisa = trimSearchText(RemoveAcentos(nav.TextoPesquisa));
     const QString textoMostrado = nav.TextoPesquisa;
 
-    // The code column is bound before the query reopens, so the grid never shows the new rows
-    // through the previous search's column.
     const SearchResultKind kind =
         searchResultKind(nav.OrigemPesquisa, nav.DescricaoClassificacao, nav.TextoPesquisa);
-    nav.ResultadoSubClasse = kind.ResultadoSubClasse;
-    ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
 
     nav.TextoPesquisa = doubleApostrophes(nav.TextoPesquisa);
     const QString palavras = RetiraPalavrasLigacao(nav.TextoPesquisa);
     const QString statement = searchStatement(nav.PrefixoTabela, MontaCondicaoPesquisa(palavras),
                                               nav.FiltroSubClasse, nav.OrdemPesquisa);
+
+    // Set only once the lookups have passed, so that rows left on show by a failed run keep the
+    // column and the click that fit them; still before the reload, so that new rows never show
+    // through the previous column.
+    nav.ResultadoSubClasse = kind.ResultadoSubClasse;
+    ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
     DtmMain.QryPesquisa.reload(statement);
 
     ui->LblItemPesquisado->setText(upperAsciiLetters(textoMostrado));

@@ -131,6 +131,9 @@ QStringList database()
                        "'2024-05-01 00:00:00')"),
         QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (2, 'ZELT 9.1 - Subclasses', 'T91', 0, "
                        "'Página 9.1', '2024-06-01 00:00:00')"),
+        // An edition whose tables are missing.
+        QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (3, 'ZELT 9.2', 'T92', 0, 'Página 9.2', "
+                       "'2024-07-01 00:00:00')"),
         QStringLiteral("CREATE TABLE ZELT_PALAVRA_NAO (Palavra_Pan TEXT)"),
         QStringLiteral("INSERT INTO ZELT_PALAVRA_NAO VALUES ('de'), ('da'), ('o')"),
         QStringLiteral("CREATE TABLE ZELT_Sinonimo (PALAVRA_SIN TEXT, SINONIMO_SIN TEXT)"),
@@ -172,6 +175,8 @@ private Q_SLOTS:
     void accentsFoldedOrKept();
     void apostropheShownOnceSentDoubled();
     void clickOnEmptyResultsDoesNothing();
+    void failedRun_data();
+    void failedRun();
     void resultOpensItsLevelPage_data();
     void resultOpensItsLevelPage();
     void ancestorLinksFromAResult_data();
@@ -516,6 +521,43 @@ void TestSearchRun::clickOnEmptyResultsDoesNothing()
     m_window->DbgPesquisaCellClick();
     QCOMPARE(page(), 7);
     QCOMPARE(m_recorder.errors, QStringList());
+}
+
+void TestSearchRun::failedRun_data()
+{
+    QTest::addColumn<QString>("edicao");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QStringList>("codesLeft");
+    QTest::addColumn<int>("pageAfterClick");
+
+    // The lookups fail: the previous rows stay, and so do their column and the page they open.
+    QTest::newRow("stop words") << kSubclassEdition << QString(700, QLatin1Char('\''))
+                                << QStringList{"4510-1", "4520-1", "4520-9", "4520-9", "4520-9"} << 5;
+    QTest::newRow("results query") << "ZELT 9.2"
+                                   << "carros" << QStringList() << 7;
+}
+
+void TestSearchRun::failedRun()
+{
+    QFETCH(QString, edicao);
+    QFETCH(QString, texto);
+    QFETCH(QStringList, codesLeft);
+    QFETCH(int, pageAfterClick);
+
+    search(QStringLiteral("carros"));
+    pickEdition(edicao);
+    search(texto);
+    QCOMPARE(m_recorder.errors.size(), 1);
+    QCOMPARE(page(), 7);
+    QCOMPARE(find<QLabel>(QStringLiteral("LblItemPesquisado"))->text(), QStringLiteral("CARROS"));
+    QCOMPARE(find<QLabel>(QStringLiteral("LblNumeroRegistros"))->text(), QStringLiteral("5"));
+    QCOMPARE(shown(0), codesLeft);
+    QCOMPARE(m_window->nav.ResultadoSubClasse, false);
+
+    auto *grid = find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    QCOMPARE(page(), pageAfterClick);
+    QCOMPARE(m_recorder.errors.size(), 1);
 }
 
 void TestSearchRun::resultOpensItsLevelPage_data()
