@@ -31,6 +31,7 @@ struct TourStep {
 QVector<TourStep> homeSteps();
 QVector<TourStep> windowSteps();
 QVector<TourStep> searchSteps();
+QVector<TourStep> browseSteps();
 
 // The pointer entering a widget, moving over it, and leaving it.
 void hoverOver(QWidget *widget);
