@@ -5,7 +5,6 @@
 #include "data/Connection.h"
 #include "data/DataError.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 
@@ -110,7 +109,6 @@ private Q_SLOTS:
     void ancestorLinks_data();
     void ancestorLinks();
     void ancestorLinksAfterReenteringHigherPage();
-    void onlyLeftClicksOnDataRowsOpen();
     void emptyListsOpenNothing_data();
     void emptyListsOpenNothing();
     void failureLeavesPageSwitchedAndLabelsAsTheyWere_data();
@@ -253,21 +251,6 @@ void TestHierarchyBrowser::ancestorLinksAfterReenteringHigherPage()
     QCOMPARE(r->gridOfPage(1)->currentIndex().row(), 0);
     clickRow(r->gridOfPage(1), 0);
     checkLevelPage(*r, 2, {"A"});
-}
-
-void TestHierarchyBrowser::onlyLeftClicksOnDataRowsOpen()
-{
-    auto r = startTiny();
-    browseDown(*r, {1});
-    DataGrid *grid = r->gridOfPage(2);
-    clickRow(grid, 1, 1, Qt::RightButton);
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(grid->columnWidth(0) + 5, 5));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(5, grid->viewport()->height() - 3));
-    QCOMPARE(r->page(), 2);
-    clickRow(grid, 1, 1);
-    checkLevelPage(*r, 3, kPathB.mid(0, 2));
 }
 
 void TestHierarchyBrowser::emptyListsOpenNothing_data()
