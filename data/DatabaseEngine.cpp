@@ -23,6 +23,7 @@ namespace
 constexpr char kSqliteMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
                                    'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
 constexpr int kSqliteHeaderSize = 100;
+constexpr int kSqliteWriteVersionOffset = 18; // 1 rollback journal, 2 WAL
 constexpr int kJetSignatureOffset = 4;
 constexpr int kJetVersionOffset = 0x14;
 
@@ -193,7 +194,7 @@ std::unique_ptr<DatabaseEngine> DatabaseEngine::open(const QString &path)
     if (isSqlite(header)) {
         if (const QString problem = sqliteHeaderProblem(header, size); !problem.isEmpty())
             throw openError(path, problem);
-        engine->openSqlite();
+        engine->openSqlite(header);
     } else if (isAccess(header)) {
         if (const QString problem = accessHeaderProblem(header, size); !problem.isEmpty())
             throw openError(path, problem);
@@ -211,12 +212,18 @@ DatabaseEngine::~DatabaseEngine()
     sqlite3_close_v2(m_db);
 }
 
-void DatabaseEngine::openSqlite()
+void DatabaseEngine::openSqlite(const QByteArray &header)
 {
     // Read-only through the URI as well as the flag: SQLite then never creates a journal
     // beside the file and takes only shared locks, so other readers are never kept out.
     const QString absolute = QDir::cleanPath(QFileInfo(m_path).absoluteFilePath());
-    const QByteArray uri = "file:" + QUrl::toPercentEncoding(absolute, "/") + "?mode=ro";
+    QByteArray uri = "file:" + QUrl::toPercentEncoding(absolute, "/") + "?mode=ro";
+    // A file in WAL mode would still get its -wal and -shm companions created; with no -wal
+    // file every page is in the file itself, which can then be read as unchanging.
+    const bool walMode =
+        header.at(kSqliteWriteVersionOffset) == 2 || header.at(kSqliteWriteVersionOffset + 1) == 2;
+    if (walMode && !QFileInfo::exists(absolute + QStringLiteral("-wal")))
+        uri += "&immutable=1";
     const int rc = sqlite3_open_v2(uri.constData(), &m_db,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)

@@ -29,7 +29,7 @@ public:
 private:
     explicit DatabaseEngine(const QString &path);
 
-    void openSqlite();
+    void openSqlite(const QByteArray &header);
     void openAccess();
     void configure();
     void importTables(const QStringList &names);

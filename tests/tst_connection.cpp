@@ -24,6 +24,7 @@ private Q_SLOTS:
     void refusesAnythingButReading_data();
     void refusesAnythingButReading();
     void leavesTheFileUntouched();
+    void walFileGetsNoCompanions();
     void keepsNoLockBetweenStatements();
     void closedConnectionRefusesStatements();
 
@@ -230,6 +231,23 @@ void TestConnection::leavesTheFileUntouched()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
+}
+
+void TestConnection::walFileGetsNoCompanions()
+{
+    const QString path = makeDatabase(QStringLiteral("ZELT.mdb"));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
+    QCOMPARE(files, QStringList{QStringLiteral("ZELT.mdb")});
+
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    QCOMPARE(connection.execute(QStringLiteral("SELECT * FROM Secao")).rows.size(), 1);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), files);
 }
 
 void TestConnection::keepsNoLockBetweenStatements()
