@@ -111,24 +111,19 @@ void TestAccessDatabase::values_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("long integer") << 3 << "IDCol"
-                                  << "3";
-    QTest::newRow("date and time") << 1 << "DateTimeCol"
-                                   << "2021-12-02 00:00:00";
-    QTest::newRow("year 9999") << 2 << "DateCol"
-                               << "9999-01-01 00:00:00";
-    QTest::newRow("before 1900") << 3 << "DateTimeCol"
-                                 << "1898-01-01 00:00:00";
-    QTest::newRow("before 1000") << 4 << "TimeCol"
-                                 << "0634-01-01 00:00:00";
-    QTest::newRow("memo") << 2 << "LongTextCol"
-                          << "Year 9999";
-    QTest::newRow("memo with a line break") << 6 << "LongTextCol"
-                                            << "New line\r\nin field";
-    QTest::newRow("backslashes stay") << 5 << "ShortTextCol"
-                                      << "Escaped new line \\r\\n in field";
-    QTest::newRow("text") << 6 << "ShortTextCol"
-                          << "No new line";
+    const auto row = [](const char *name, int id, const QString &field, const QString &expected) {
+        QTest::newRow(name) << id << field << expected;
+    };
+
+    row("long integer", 3, "IDCol", "3");
+    row("date and time", 1, "DateTimeCol", "2021-12-02 00:00:00");
+    row("year 9999", 2, "DateCol", "9999-01-01 00:00:00");
+    row("before 1900", 3, "DateTimeCol", "1898-01-01 00:00:00");
+    row("before 1000", 4, "TimeCol", "0634-01-01 00:00:00");
+    row("memo", 2, "LongTextCol", "Year 9999");
+    row("memo with a line break", 6, "LongTextCol", "New line\r\nin field");
+    row("backslashes stay", 5, "ShortTextCol", "Escaped new line \\r\\n in field");
+    row("text", 6, "ShortTextCol", "No new line");
 }
 
 void TestAccessDatabase::values()
@@ -147,27 +142,27 @@ void TestAccessDatabase::namesAndComparisonsIgnoreCase_data()
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("expected"); // first column of every row
 
-    QTest::newRow("table and column case") << "SELECT idcol FROM [DATETEST] WHERE SHORTTEXTCOL = 'hello'"
-                                           << "1";
-    QTest::newRow("LIKE on a memo")
-        << "SELECT IDCol FROM datetest WHERE LongTextCol LIKE '%NEW LINE%' ORDER BY IDCol"
-        << "5,6";
-    QTest::newRow("NOT LIKE and <>")
-        << "SELECT IDCol FROM DateTest WHERE NOT ShortTextCol LIKE 'pre%' AND IDCol <> 1 "
-           "ORDER BY IDCol DESC"
-        << "6,5,2";
-    QTest::newRow("Left, Right and +")
-        << "SELECT (Left(ShortTextCol, 4) + '-' + Right(LongTextCol, 4)) As X FROM "
-           "DateTest WHERE IDCol = 2"
-        << "Year-9999";
-    QTest::newRow("numbers add") << "SELECT IDCol + 10 FROM DateTest WHERE IDCol = 2"
-                                 << "12";
-    QTest::newRow("MAX of a date") << "SELECT MAX(DateTimeCol) FROM DateTest"
-                                   << "9999-01-01 00:00:00";
-    QTest::newRow("qualified join")
-        << "SELECT A.IDCol FROM DateTest A INNER JOIN DateTest B ON A.IDCol = B.IDCol + 1 "
-           "WHERE B.ShortTextCol = 'HELLO'"
-        << "2";
+    const auto row = [](const char *name, const QString &statement, const QString &expected) {
+        QTest::newRow(name) << statement << expected;
+    };
+
+    row("table and column case", "SELECT idcol FROM [DATETEST] WHERE SHORTTEXTCOL = 'hello'", "1");
+    row("LIKE on a memo", "SELECT IDCol FROM datetest WHERE LongTextCol LIKE '%NEW LINE%' ORDER BY IDCol",
+        "5,6");
+    row("NOT LIKE and <>",
+        "SELECT IDCol FROM DateTest WHERE NOT ShortTextCol LIKE 'pre%' AND IDCol <> 1 "
+        "ORDER BY IDCol DESC",
+        "6,5,2");
+    row("Left, Right and +",
+        "SELECT (Left(ShortTextCol, 4) + '-' + Right(LongTextCol, 4)) As X FROM "
+        "DateTest WHERE IDCol = 2",
+        "Year-9999");
+    row("numbers add", "SELECT IDCol + 10 FROM DateTest WHERE IDCol = 2", "12");
+    row("MAX of a date", "SELECT MAX(DateTimeCol) FROM DateTest", "9999-01-01 00:00:00");
+    row("qualified join",
+        "SELECT A.IDCol FROM DateTest A INNER JOIN DateTest B ON A.IDCol = B.IDCol + 1 "
+        "WHERE B.ShortTextCol = 'HELLO'",
+        "2");
 }
 
 void TestAccessDatabase::namesAndComparisonsIgnoreCase()

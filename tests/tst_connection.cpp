@@ -70,16 +70,17 @@ void TestConnection::databasePath_data()
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("program's form")
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/zelt/Database\\ZELT.mdb;"
-           "Persist Security Info=False"
-        << "/opt/zelt/Database/ZELT.mdb";
-    QTest::newRow("key case and blanks") << "provider=x; data source = /a/b.mdb ;"
-                                         << "/a/b.mdb";
-    QTest::newRow("quoted value") << "Data Source=\"/a;b/c.mdb\";Mode=Read"
-                                  << "/a;b/c.mdb";
-    QTest::newRow("no Data Source") << "Provider=Microsoft.Jet.OLEDB.4.0"
-                                    << "";
+    const auto row = [](const char *name, const QString &connectionString, const QString &path) {
+        QTest::newRow(name) << connectionString << path;
+    };
+
+    row("program's form",
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/zelt/Database\\ZELT.mdb;Persist Security "
+        "Info=False",
+        "/opt/zelt/Database/ZELT.mdb");
+    row("key case and blanks", "provider=x; data source = /a/b.mdb ;", "/a/b.mdb");
+    row("quoted value", "Data Source=\"/a;b/c.mdb\";Mode=Read", "/a;b/c.mdb");
+    row("no Data Source", "Provider=Microsoft.Jet.OLEDB.4.0", "");
 }
 
 void TestConnection::databasePath()
@@ -96,26 +97,20 @@ void TestConnection::badFile_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing") << "missing"
-                             << "file not found";
-    QTest::newRow("empty") << "empty"
-                           << "empty";
-    QTest::newRow("text") << "text"
-                          << "not an SQLite or Access database";
-    QTest::newRow("directory") << "directory"
-                               << "directory";
-    QTest::newRow("named pipe") << "fifo"
-                                << "not a regular file";
-    QTest::newRow("SQLite header only") << "header only"
-                                        << "truncated";
-    QTest::newRow("SQLite cut inside a page") << "cut inside a page"
-                                              << "truncated";
-    QTest::newRow("SQLite cut at a page") << "cut at a page"
-                                          << "truncated";
-    QTest::newRow("SQLite header then noise") << "noise"
-                                              << "";
-    QTest::newRow("Access signature only") << "jet signature"
-                                           << "truncated";
+    const auto row = [](const char *name, const QString &kind, const QString &reason) {
+        QTest::newRow(name) << kind << reason;
+    };
+
+    row("missing", "missing", "file not found");
+    row("empty", "empty", "empty");
+    row("text", "text", "not an SQLite or Access database");
+    row("directory", "directory", "directory");
+    row("named pipe", "fifo", "not a regular file");
+    row("SQLite header only", "header only", "truncated");
+    row("SQLite cut inside a page", "cut inside a page", "truncated");
+    row("SQLite cut at a page", "cut at a page", "truncated");
+    row("SQLite header then noise", "noise", "");
+    row("Access signature only", "jet signature", "truncated");
 }
 
 void TestConnection::badFile()

@@ -182,82 +182,63 @@ void TestQuery::statement_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
 
+    const auto row = [](const char *name, const QString &statement, const QString &field,
+                        const QString &expected) { QTest::newRow(name) << statement << field << expected; };
+
     // Part of the catalogue and the edition row.
-    QTest::newRow("edition row") << "SELECT * FROM ZELT_Classificacao WHERE COD_CLASSIFICACAO =7"
-                                 << "Tabela"
-                                 << "ZELT_200";
-    QTest::newRow("stop word, other case")
-        << "SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = 'da'"
-        << "Palavra_Pan"
-        << "DA";
-    QTest::newRow("stop word with operator")
-        << "SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = '+de'"
-        << "Palavra_Pan"
-        << "";
-    QTest::newRow("empty word") << "SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = ''"
-                                << "Palavra_Pan"
-                                << "";
-    QTest::newRow("synonyms") << "SELECT * FROM ZELT_Sinonimo"
-                              << "sinonimo_sin"
-                              << "automovel";
+    row("edition row", "SELECT * FROM ZELT_Classificacao WHERE COD_CLASSIFICACAO =7", "Tabela", "ZELT_200");
+    row("stop word, other case", "SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = 'da'",
+        "Palavra_Pan", "DA");
+    row("stop word with operator", "SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO WHERE Palavra_Pan = '+de'",
+        "Palavra_Pan", "");
     // The hierarchy statements.
-    QTest::newRow("S1") << "SELECT * FROM ZELT_200_SECAO ORDER BY Codigo_Sec"
-                        << "codigo_sec"
-                        << "A|B";
-    QTest::newRow("S2") << "SELECT * FROM ZELT_200_SECAO WHERE Codigo_Sec = 'a' ORDER BY Codigo_Sec"
-                        << "DESCRICAO_SEC"
-                        << "Agricultura e pecuária";
-    QTest::newRow("S4") << "SELECT * FROM ZELT_200_Divisao WHERE Codigo_Sec = 'A' ORDER BY Codigo_Div"
-                        << "codigo_div"
-                        << "01|02";
-    QTest::newRow("S5")
-        << "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.CODIGO_DIV, "
-           "ZELT_200_DIVISAO.DESCRICAO_DIV, ZELT_200_DIVISAO.CCOMPRE_DIV, ZELT_200_DIVISAO.TCOMPRE_DIV, "
-           "ZELT_200_DIVISAO.NCOMPRE_DIV, ZELT_200_DIVISAO.NOTAS_DIV FROM ZELT_200_SECAO INNER JOIN "
-           "ZELT_200_DIVISAO ON "
-           "ZELT_200_SECAO.CODIGO_SEC = ZELT_200_DIVISAO.CODIGO_SEC WHERE Codigo_Div = '01'"
-        << "Descricao_Sec"
-        << "Agricultura e pecuária";
-    QTest::newRow("S6") << "SELECT * FROM ZELT_200_Grupo WHERE Codigo_Div = '01' ORDER BY Codigo_Grp"
-                        << "CODIGO_GRP"
-                        << "011|012";
-    QTest::newRow("S7")
-        << "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.codigo_div, "
-           "ZELT_200_DIVISAO.descricao_div, ZELT_200_GRUPO.CODIGO_GRP, ZELT_200_GRUPO.DESCRICAO_GRP, "
-           "ZELT_200_GRUPO.CCOMPRE_GRP, ZELT_200_GRUPO.TCOMPRE_GRP, ZELT_200_GRUPO.NCOMPRE_GRP, "
-           "ZELT_200_GRUPO.NOTAS_GRP "
-           "FROM ZELT_200_SECAO, ZELT_200_DIVISAO, ZELT_200_GRUPO  WHERE ZELT_200_SECAO.CODIGO_SEC = "
-           "ZELT_200_DIVISAO.codigo_sec AND ZELT_200_DIVISAO.codigo_div = ZELT_200_GRUPO.CODIGO_DIV  AND "
-           "Codigo_Grp = "
-           "'011'"
-        << "NOTAS_Grp"
-        << "Nota do grupo";
-    QTest::newRow("S8")
-        << "SELECT CODIGO_SEC, CODIGO_DIV, CODIGO_GRP, CODIGO_CLA, DESCRICAO_CLA, CCOMPRE_CLA, "
-           "TCOMPRE_CLA, NCOMPRE_CLA, NOTAS_CLA,  (Left(Codigo_Cla,4) + '-' + Right(Codigo_Cla, 1))  As "
-           "CodigoClasse  FROM ZELT_200_Classe WHERE Codigo_Grp = '011' ORDER BY Codigo_Cla"
-        << "CodigoClasse"
-        << "0111-3|0112-1";
-    QTest::newRow("S9")
-        << "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.codigo_div, "
-           "ZELT_200_DIVISAO.descricao_div, ZELT_200_GRUPO.CODIGO_GRP,  ZELT_200_GRUPO.DESCRICAO_GRP, "
-           "ZELT_200_CLASSE.Codigo_Cla, ZELT_200_CLASSE.Descricao_Cla,  ZELT_200_Classe.CCOMPRE_Cla, "
-           "ZELT_200_Classe.TCOMPRE_Cla,  ZELT_200_Classe.NCOMPRE_Cla, ZELT_200_Classe.NOTAS_Cla,  "
-           "(Left(ZELT_200_Classe.Codigo_Cla,4) + '-' + Right(ZELT_200_Classe.Codigo_Cla, 1))  As "
-           "CodigoClasse  FROM "
-           "ZELT_200_SECAO, ZELT_200_DIVISAO, ZELT_200_GRUPO, ZELT_200_CLASSE  WHERE "
-           "ZELT_200_SECAO.CODIGO_SEC = "
-           "ZELT_200_DIVISAO.codigo_sec AND  ZELT_200_DIVISAO.codigo_div = ZELT_200_GRUPO.CODIGO_DIV AND  "
-           "ZELT_200_Classe.Codigo_Grp = ZELT_200_GRUPO.CODIGO_Grp  AND Codigo_Cla = '01113'"
-        << "CodigoClasse"
-        << "0111-3";
-    QTest::newRow("S10")
-        << "SELECT CODIGO_SEC, CODIGO_DIV, CODIGO_GRP, CODIGO_CLA, CODIGO_SUB, DV_SUB, DESCRICAO_SUB, "
-           "CCOMPRE_SUB, TCOMPRE_SUB, NCOMPRE_SUB, NOTAS_SUB,  (Left(Codigo_Cla,4) + '-' + "
-           "Right(Codigo_Cla, 1) + '/' + Codigo_Sub)  As CodigoSubClasse FROM ZELT_200_SubClasse WHERE "
-           "Codigo_Cla = '01113' ORDER BY Codigo_Sub"
-        << "CodigoSubClasse"
-        << "0111-3/01|0111-3/02";
+    row("S1", "SELECT * FROM ZELT_200_SECAO ORDER BY Codigo_Sec", "codigo_sec", "A|B");
+    row("S2", "SELECT * FROM ZELT_200_SECAO WHERE Codigo_Sec = 'a' ORDER BY Codigo_Sec", "DESCRICAO_SEC",
+        "Agricultura e pecuária");
+    row("S4", "SELECT * FROM ZELT_200_Divisao WHERE Codigo_Sec = 'A' ORDER BY Codigo_Div", "codigo_div",
+        "01|02");
+    row("S5",
+        "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.CODIGO_DIV, "
+        "ZELT_200_DIVISAO.DESCRICAO_DIV, ZELT_200_DIVISAO.CCOMPRE_DIV, ZELT_200_DIVISAO.TCOMPRE_DIV, "
+        "ZELT_200_DIVISAO.NCOMPRE_DIV, ZELT_200_DIVISAO.NOTAS_DIV FROM ZELT_200_SECAO INNER JOIN "
+        "ZELT_200_DIVISAO ON "
+        "ZELT_200_SECAO.CODIGO_SEC = ZELT_200_DIVISAO.CODIGO_SEC WHERE Codigo_Div = '01'",
+        "Descricao_Sec", "Agricultura e pecuária");
+    row("S6", "SELECT * FROM ZELT_200_Grupo WHERE Codigo_Div = '01' ORDER BY Codigo_Grp", "CODIGO_GRP",
+        "011|012");
+    row("S7",
+        "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.codigo_div, "
+        "ZELT_200_DIVISAO.descricao_div, ZELT_200_GRUPO.CODIGO_GRP, ZELT_200_GRUPO.DESCRICAO_GRP, "
+        "ZELT_200_GRUPO.CCOMPRE_GRP, ZELT_200_GRUPO.TCOMPRE_GRP, ZELT_200_GRUPO.NCOMPRE_GRP, "
+        "ZELT_200_GRUPO.NOTAS_GRP "
+        "FROM ZELT_200_SECAO, ZELT_200_DIVISAO, ZELT_200_GRUPO  WHERE ZELT_200_SECAO.CODIGO_SEC = "
+        "ZELT_200_DIVISAO.codigo_sec AND ZELT_200_DIVISAO.codigo_div = ZELT_200_GRUPO.CODIGO_DIV  AND "
+        "Codigo_Grp = "
+        "'011'",
+        "NOTAS_Grp", "Nota do grupo");
+    row("S8",
+        "SELECT CODIGO_SEC, CODIGO_DIV, CODIGO_GRP, CODIGO_CLA, DESCRICAO_CLA, CCOMPRE_CLA, "
+        "TCOMPRE_CLA, NCOMPRE_CLA, NOTAS_CLA,  (Left(Codigo_Cla,4) + '-' + Right(Codigo_Cla, 1))  As "
+        "CodigoClasse  FROM ZELT_200_Classe WHERE Codigo_Grp = '011' ORDER BY Codigo_Cla",
+        "CodigoClasse", "0111-3|0112-1");
+    row("S9",
+        "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.codigo_div, "
+        "ZELT_200_DIVISAO.descricao_div, ZELT_200_GRUPO.CODIGO_GRP,  ZELT_200_GRUPO.DESCRICAO_GRP, "
+        "ZELT_200_CLASSE.Codigo_Cla, ZELT_200_CLASSE.Descricao_Cla,  ZELT_200_Classe.CCOMPRE_Cla, "
+        "ZELT_200_Classe.TCOMPRE_Cla,  ZELT_200_Classe.NCOMPRE_Cla, ZELT_200_Classe.NOTAS_Cla,  "
+        "(Left(ZELT_200_Classe.Codigo_Cla,4) + '-' + Right(ZELT_200_Classe.Codigo_Cla, 1))  As "
+        "CodigoClasse  FROM "
+        "ZELT_200_SECAO, ZELT_200_DIVISAO, ZELT_200_GRUPO, ZELT_200_CLASSE  WHERE "
+        "ZELT_200_SECAO.CODIGO_SEC = "
+        "ZELT_200_DIVISAO.codigo_sec AND  ZELT_200_DIVISAO.codigo_div = ZELT_200_GRUPO.CODIGO_DIV AND  "
+        "ZELT_200_Classe.Codigo_Grp = ZELT_200_GRUPO.CODIGO_Grp  AND Codigo_Cla = '01113'",
+        "CodigoClasse", "0111-3");
+    row("S10",
+        "SELECT CODIGO_SEC, CODIGO_DIV, CODIGO_GRP, CODIGO_CLA, CODIGO_SUB, DV_SUB, DESCRICAO_SUB, "
+        "CCOMPRE_SUB, TCOMPRE_SUB, NCOMPRE_SUB, NOTAS_SUB,  (Left(Codigo_Cla,4) + '-' + "
+        "Right(Codigo_Cla, 1) + '/' + Codigo_Sub)  As CodigoSubClasse FROM ZELT_200_SubClasse WHERE "
+        "Codigo_Cla = '01113' ORDER BY Codigo_Sub",
+        "CodigoSubClasse", "0111-3/01|0111-3/02");
     const QString s11 =
         "SELECT ZELT_200_SECAO.CODIGO_SEC, ZELT_200_SECAO.DESCRICAO_SEC, ZELT_200_DIVISAO.codigo_div, "
         "ZELT_200_DIVISAO.descricao_div, ZELT_200_GRUPO.CODIGO_GRP, ZELT_200_GRUPO.DESCRICAO_GRP, "
@@ -274,49 +255,34 @@ void TestQuery::statement_data()
         "ZELT_200_GRUPO.CODIGO_DIV AND ZELT_200_Classe.Codigo_Grp = ZELT_200_GRUPO.CODIGO_Grp AND "
         "ZELT_200_Classe.Codigo_Cla = ZELT_200_SUBCLASSE.CODIGO_CLA AND Codigo_Sub = '%1' AND "
         "ZELT_200_SUBCLASSE.Codigo_Cla = '%2'";
-    QTest::newRow("S11") << s11.arg("02", "01113") << "CodigoSubClasse"
-                         << "0111-3/02";
-    QTest::newRow("S11 without class") << s11.arg("02", "") << "CodigoSubClasse"
-                                       << "";
-    QTest::newRow("S11 quote in code") << s11.arg("0''2", "01113") << "CodigoSubClasse"
-                                       << "";
+    row("S11", s11.arg("02", "01113"), "CodigoSubClasse", "0111-3/02");
+    row("S11 without class", s11.arg("02", ""), "CodigoSubClasse", "");
     // The search run.
-    QTest::newRow("words")
-        << kSearchHead + " AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave LIKE '%|carros|%')"
-                         " ORDER BY Codigo_Cla, Descricao_Cla"
-        << "CodigoClasse"
-        << "0112-1|0210-1";
-    QTest::newRow("subclass edition")
-        << kSearchHead + " AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave LIKE "
-                         "'%|carros|%') AND (Codigo_Sub <> '88')  ORDER BY "
-                         "Codigo_Cla,Codigo_sub, Descricao_Cla"
-        << "CodigoSubClasse"
-        << "0112-1/01";
-    QTest::newRow("forced and excluded")
-        << kSearchHead + " AND (Palavra_Chave LIKE '|venda|%') AND (NOT Palavra_Chave LIKE "
-                         "'%|novos|%') ORDER BY Codigo_Cla, Descricao_Cla"
-        << "Descricao"
-        << "Venda de carros em feira";
-    QTest::newRow("subclass code")
-        << kSearchHead + " AND ( (Codigo_Cla LIKE '0111301%') OR (Codigo_Sub = '01' AND Codigo_Cla = "
-                         "'01113') ) ORDER BY Codigo_Cla, Descricao_Cla"
-        << "CodigoSubClasse"
-        << "0111-3/01";
-    QTest::newRow("division code")
-        << kSearchHead + " AND ( (Codigo_Cla LIKE '01%') ) ORDER BY Codigo_Cla, Descricao_Cla"
-        << "CodigoClasse"
-        << "0111-3|0111-3|0112-1";
-    QTest::newRow("alphabetical") << kSearchHead + " AND (Palavra_Chave LIKE '%al|%') ORDER BY Descricao_Cla"
-                                  << "Descricao"
-                                  << "Cultivo de arroz|Cultivo de trigo|Extração de água mineral";
-    QTest::newRow("typed in capitals")
-        << kSearchHead + " AND (Palavra_Chave LIKE '%|AGUA|%') ORDER BY Descricao_Cla"
-        << "Codigo_Cla_Seq"
-        << "5";
-    QTest::newRow("only stop words") << kSearchHead +
-                                            " AND (Palavra_Chave LIKE '%|#0|%') ORDER BY Descricao_Cla"
-                                     << "Descricao"
-                                     << "";
+    row("words",
+        kSearchHead + " AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave LIKE '%|carros|%')"
+                      " ORDER BY Codigo_Cla, Descricao_Cla",
+        "CodigoClasse", "0112-1|0210-1");
+    row("subclass edition",
+        kSearchHead + " AND (Palavra_Chave LIKE '%|venda|%') AND (Palavra_Chave LIKE "
+                      "'%|carros|%') AND (Codigo_Sub <> '88')  ORDER BY "
+                      "Codigo_Cla,Codigo_sub, Descricao_Cla",
+        "CodigoSubClasse", "0112-1/01");
+    row("forced and excluded",
+        kSearchHead + " AND (Palavra_Chave LIKE '|venda|%') AND (NOT Palavra_Chave LIKE "
+                      "'%|novos|%') ORDER BY Codigo_Cla, Descricao_Cla",
+        "Descricao", "Venda de carros em feira");
+    row("subclass code",
+        kSearchHead + " AND ( (Codigo_Cla LIKE '0111301%') OR (Codigo_Sub = '01' AND Codigo_Cla = "
+                      "'01113') ) ORDER BY Codigo_Cla, Descricao_Cla",
+        "CodigoSubClasse", "0111-3/01");
+    row("division code", kSearchHead + " AND ( (Codigo_Cla LIKE '01%') ) ORDER BY Codigo_Cla, Descricao_Cla",
+        "CodigoClasse", "0111-3|0111-3|0112-1");
+    row("alphabetical", kSearchHead + " AND (Palavra_Chave LIKE '%al|%') ORDER BY Descricao_Cla", "Descricao",
+        "Cultivo de arroz|Cultivo de trigo|Extração de água mineral");
+    row("typed in capitals", kSearchHead + " AND (Palavra_Chave LIKE '%|AGUA|%') ORDER BY Descricao_Cla",
+        "Codigo_Cla_Seq", "5");
+    row("only stop words", kSearchHead + " AND (Palavra_Chave LIKE '%|#0|%') ORDER BY Descricao_Cla",
+        "Descricao", "");
 }
 
 void TestQuery::statement()
@@ -436,16 +402,20 @@ void TestQuery::nullRules_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<bool>("longText");
 
-    QTest::newRow("TEXT") << "c_text" << false;
-    QTest::newRow("MEMO") << "c_memo" << true;
-    QTest::newRow("LONGTEXT") << "c_longtext" << true;
-    QTest::newRow("LONGCHAR") << "c_longchar" << true;
-    QTest::newRow("note, lower case") << "c_note" << true;
-    QTest::newRow("CLOB") << "c_clob" << true;
-    QTest::newRow("Memo(1000)") << "c_sized" << true;
-    QTest::newRow("VARCHAR") << "c_varchar" << false;
-    QTest::newRow("INTEGER") << "c_int" << false;
-    QTest::newRow("no type") << "c_none" << false;
+    const auto row = [](const char *name, const QString &field, bool longText) {
+        QTest::newRow(name) << field << longText;
+    };
+
+    row("TEXT", "c_text", false);
+    row("MEMO", "c_memo", true);
+    row("LONGTEXT", "c_longtext", true);
+    row("LONGCHAR", "c_longchar", true);
+    row("note, lower case", "c_note", true);
+    row("CLOB", "c_clob", true);
+    row("Memo(1000)", "c_sized", true);
+    row("VARCHAR", "c_varchar", false);
+    row("INTEGER", "c_int", false);
+    row("no type", "c_none", false);
 }
 
 void TestQuery::nullRules()
@@ -478,29 +448,23 @@ void TestQuery::conversions_data()
     QTest::addColumn<QVariant>("integer"); // invalid: conversion fails
     QTest::addColumn<QDateTime>("date");   // invalid: conversion fails
 
-    QTest::newRow("numeric text") << 0 << "Texto"
-                                  << "42" << QVariant(42) << QDateTime();
-    QTest::newRow("integer") << 0 << "Numero"
-                             << "7" << QVariant(7) << QDateTime();
-    QTest::newRow("whole real") << 0 << "Real"
-                                << "3" << QVariant(3) << QDateTime();
-    QTest::newRow("date and time") << 0 << "Data"
-                                   << "2024-02-29 10:00:00" << QVariant()
-                                   << QDateTime(QDate(2024, 2, 29), QTime(10, 0));
-    QTest::newRow("accented text") << 1 << "Texto"
-                                   << "Água" << QVariant() << QDateTime();
-    QTest::newRow("negative") << 1 << "Numero"
-                              << "-3" << QVariant(-3) << QDateTime();
-    QTest::newRow("fraction") << 1 << "Real"
-                              << "2.5" << QVariant() << QDateTime();
-    QTest::newRow("date only") << 1 << "Data"
-                               << "2023-05-10" << QVariant() << QDateTime(QDate(2023, 5, 10), QTime(0, 0));
-    QTest::newRow("word") << 2 << "Texto"
-                          << "quarenta" << QVariant() << QDateTime();
-    QTest::newRow("large real") << 2 << "Real"
-                                << "1e+20" << QVariant() << QDateTime();
-    QTest::newRow("not a date") << 2 << "Data"
-                                << "ontem" << QVariant() << QDateTime();
+    const auto row = [](const char *name, int row, const QString &field, const QString &text,
+                        const QVariant &integer, const QDateTime &date) {
+        QTest::newRow(name) << row << field << text << integer << date;
+    };
+
+    row("numeric text", 0, "Texto", "42", QVariant(42), QDateTime());
+    row("integer", 0, "Numero", "7", QVariant(7), QDateTime());
+    row("whole real", 0, "Real", "3", QVariant(3), QDateTime());
+    row("date and time", 0, "Data", "2024-02-29 10:00:00", QVariant(),
+        QDateTime(QDate(2024, 2, 29), QTime(10, 0)));
+    row("accented text", 1, "Texto", "Água", QVariant(), QDateTime());
+    row("negative", 1, "Numero", "-3", QVariant(-3), QDateTime());
+    row("fraction", 1, "Real", "2.5", QVariant(), QDateTime());
+    row("date only", 1, "Data", "2023-05-10", QVariant(), QDateTime(QDate(2023, 5, 10), QTime(0, 0)));
+    row("word", 2, "Texto", "quarenta", QVariant(), QDateTime());
+    row("large real", 2, "Real", "1e+20", QVariant(), QDateTime());
+    row("not a date", 2, "Data", "ontem", QVariant(), QDateTime());
 }
 
 void TestQuery::conversions()
@@ -531,14 +495,14 @@ void TestQuery::locate_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("row"); // -1: not found, current row unchanged
 
-    QTest::newRow("text") << "Texto"
-                          << "42" << 0;
-    QTest::newRow("accented, other case") << "texto"
-                                          << "ÁGUA" << 1;
-    QTest::newRow("number") << "Numero"
-                            << "-3" << 1;
-    QTest::newRow("absent") << "Texto"
-                            << "agua" << -1;
+    const auto row = [](const char *name, const QString &field, const QString &value, int row) {
+        QTest::newRow(name) << field << value << row;
+    };
+
+    row("text", "Texto", "42", 0);
+    row("accented, other case", "texto", "ÁGUA", 1);
+    row("number", "Numero", "-3", 1);
+    row("absent", "Texto", "agua", -1);
 }
 
 void TestQuery::locate()

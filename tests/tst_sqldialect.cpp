@@ -62,108 +62,66 @@ void TestSqlDialect::value_data()
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("expected");
 
+    const auto row = [](const char *name, const QString &statement, const QString &expected) {
+        QTest::newRow(name) << statement << expected;
+    };
+
     // Left and Right count characters, not bytes; NULL stays NULL.
-    QTest::newRow("Left") << "SELECT Left('abcdef', 3)"
-                          << "abc";
-    QTest::newRow("Right") << "SELECT Right('abcdef', 2)"
-                           << "ef";
-    QTest::newRow("Left of accented") << "SELECT Left('ação', 2)"
-                                      << "aç";
-    QTest::newRow("Right of accented") << "SELECT Right('ação', 2)"
-                                       << "ão";
-    QTest::newRow("Left beyond the end") << "SELECT Left('ab', 500)"
-                                         << "ab";
-    QTest::newRow("Left of NULL") << "SELECT Left(NULL, 2)"
-                                  << "<NULL>";
-    QTest::newRow("LEFT in capitals") << "SELECT LEFT('abc',1)"
-                                      << "a";
-    QTest::newRow("Left of a number") << "SELECT Left(12345, 2)"
-                                      << "12";
+    row("Left", "SELECT Left('abcdef', 3)", "abc");
+    row("Right", "SELECT Right('abcdef', 2)", "ef");
+    row("Left of accented", "SELECT Left('ação', 2)", "aç");
+    row("Right of accented", "SELECT Right('ação', 2)", "ão");
+    row("Left beyond the end", "SELECT Left('ab', 500)", "ab");
+    row("Left of NULL", "SELECT Left(NULL, 2)", "<NULL>");
+    row("LEFT in capitals", "SELECT LEFT('abc',1)", "a");
+    row("Left of a number", "SELECT Left(12345, 2)", "12");
     // The display codes as the statements compute them.
-    QTest::newRow("class code")
-        << "SELECT (Left(Codigo_Cla,4) + '-' + Right(Codigo_Cla, 1))  As CodigoClasse "
-           "FROM Classe WHERE Codigo_Cla = '01113'"
-        << "0111-3";
-    QTest::newRow("subclass code")
-        << "SELECT (Left(Codigo_Cla, 4) + '-' + Right(Codigo_Cla, 1) + '/' + '01') "
-           "FROM Classe WHERE Codigo_Cla = '01113'"
-        << "0111-3/01";
-    QTest::newRow("qualified column in Left") << "SELECT Left(Classe.Codigo_Cla,4) FROM Classe"
-                                              << "0111";
+    row("class code",
+        "SELECT (Left(Codigo_Cla,4) + '-' + Right(Codigo_Cla, 1))  As CodigoClasse "
+        "FROM Classe WHERE Codigo_Cla = '01113'",
+        "0111-3");
+    row("subclass code",
+        "SELECT (Left(Codigo_Cla, 4) + '-' + Right(Codigo_Cla, 1) + '/' + '01') "
+        "FROM Classe WHERE Codigo_Cla = '01113'",
+        "0111-3/01");
+    row("qualified column in Left", "SELECT Left(Classe.Codigo_Cla,4) FROM Classe", "0111");
     // + joins texts and adds numbers, with Access's precedence and left-to-right order.
-    QTest::newRow("texts join") << "SELECT 'a' + 'b' + 'c'"
-                                << "abc";
-    QTest::newRow("digit texts join") << "SELECT '1' + '2'"
-                                      << "12";
-    QTest::newRow("numbers add") << "SELECT 1 + 2"
-                                 << "3";
-    QTest::newRow("numeric text and number add") << "SELECT '1' + 2"
-                                                 << "3";
-    QTest::newRow("product first") << "SELECT 2 * 3 + 1"
-                                   << "7";
-    QTest::newRow("product second") << "SELECT 1 + 2 * 3"
-                                    << "7";
-    QTest::newRow("minus then plus") << "SELECT 10 - 2 + 3"
-                                     << "11";
-    QTest::newRow("plus then minus") << "SELECT 10 + 2 - 3 + 1"
-                                     << "10";
-    QTest::newRow("unary minus") << "SELECT -1 + 5"
-                                 << "4";
-    QTest::newRow("text + NULL") << "SELECT 'x' + NULL"
-                                 << "<NULL>";
-    QTest::newRow("columns add") << "SELECT Quantidade + Peso FROM Classe WHERE Codigo_Cla = '01113'"
-                                 << "9.5";
-    QTest::newRow("in a condition") << "SELECT Codigo_Cla FROM Classe WHERE Codigo_Cla = '011' + '13'"
-                                    << "01113";
-    QTest::newRow("unary plus") << "SELECT +5"
-                                << "5";
+    row("texts join", "SELECT 'a' + 'b' + 'c'", "abc");
+    row("digit texts join", "SELECT '1' + '2'", "12");
+    row("numbers add", "SELECT 1 + 2", "3");
+    row("numeric text and number add", "SELECT '1' + 2", "3");
+    row("product first", "SELECT 2 * 3 + 1", "7");
+    row("product second", "SELECT 1 + 2 * 3", "7");
+    row("minus then plus", "SELECT 10 - 2 + 3", "11");
+    row("plus then minus", "SELECT 10 + 2 - 3 + 1", "10");
+    row("unary minus", "SELECT -1 + 5", "4");
+    row("text + NULL", "SELECT 'x' + NULL", "<NULL>");
+    row("columns add", "SELECT Quantidade + Peso FROM Classe WHERE Codigo_Cla = '01113'", "9.5");
+    row("in a condition", "SELECT Codigo_Cla FROM Classe WHERE Codigo_Cla = '011' + '13'", "01113");
+    row("unary plus", "SELECT +5", "5");
     // Literals, names and comments pass untouched.
-    QTest::newRow("doubled quote") << "SELECT 'd''agua'"
-                                   << "d'agua";
-    QTest::newRow("SQL inside a literal") << "SELECT 'Left(x, 1) + [y] -- z'"
-                                          << "Left(x, 1) + [y] -- z";
-    QTest::newRow("double-quoted text") << "SELECT \"say \"\"hi\"\" it's\""
-                                        << "say \"hi\" it's";
-    QTest::newRow("bracketed names") << "SELECT [Nome Composto] FROM [Tabela Com Espaço]"
-                                     << "valor";
-    QTest::newRow("bracketed accented name") << "SELECT [ação] FROM [tabela com espaço]"
-                                             << "Sim";
-    QTest::newRow("comment") << "SELECT 1 -- Left(\n + 1"
-                             << "2";
-    QTest::newRow("block comment") << "SELECT /* 'x */ 'y'"
-                                   << "y";
-    QTest::newRow("trailing semicolon") << "SELECT 'a';"
-                                        << "a";
+    row("doubled quote", "SELECT 'd''agua'", "d'agua");
+    row("SQL inside a literal", "SELECT 'Left(x, 1) + [y] -- z'", "Left(x, 1) + [y] -- z");
+    row("double-quoted text", "SELECT \"say \"\"hi\"\" it's\"", "say \"hi\" it's");
+    row("bracketed names", "SELECT [Nome Composto] FROM [Tabela Com Espaço]", "valor");
+    row("bracketed accented name", "SELECT [ação] FROM [tabela com espaço]", "Sim");
+    row("comment", "SELECT 1 -- Left(\n + 1", "2");
+    row("block comment", "SELECT /* 'x */ 'y'", "y");
+    row("trailing semicolon", "SELECT 'a';", "a");
     // Comparisons ignore letter case, accented letters included, but not accents.
-    QTest::newRow("= ignores case")
-        << "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'cultivo DE ARROZ'"
-        << "01113";
-    QTest::newRow("= accented capitals")
-        << "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'água Mineral'"
-        << "01121";
-    QTest::newRow("= keeps accents") << "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'agua mineral'"
-                                     << "<no row>";
-    QTest::newRow("<> ignores case")
-        << "SELECT count(*) FROM Classe WHERE Descricao_Cla <> 'CULTIVO DE ARROZ'"
-        << "1";
-    QTest::newRow("IN ignores case")
-        << "SELECT count(*) FROM Classe WHERE Descricao_Cla IN ('água mineral', 'x')"
-        << "1";
-    QTest::newRow("NOT IN ignores case")
-        << "SELECT count(*) FROM Classe WHERE Descricao_Cla NOT IN ('ÁGUA MINERAL')"
-        << "1";
-    QTest::newRow("LIKE ignores case") << "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla LIKE '%Á%MIN%'"
-                                       << "01121";
-    QTest::newRow("NOT column LIKE") << "SELECT Codigo_Cla FROM Classe WHERE NOT Descricao_Cla LIKE '%água%'"
-                                     << "01113";
-    QTest::newRow("LIKE with ESCAPE") << "SELECT '10%' LIKE '10!%' ESCAPE '!'"
-                                      << "1";
-    QTest::newRow("MAX") << "SELECT MAX(Codigo_Cla) FROM Classe"
-                         << "01121";
-    QTest::newRow("names ignore case") << "SELECT codigo_cla FROM CLASSE WHERE CODIGO_CLA = '01113'"
-                                       << "01113";
-    QTest::newRow("NULL comparison is no match") << "SELECT count(*) FROM Classe WHERE Quantidade = 7"
-                                                 << "1";
+    row("= ignores case", "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'cultivo DE ARROZ'", "01113");
+    row("= accented capitals", "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'água Mineral'", "01121");
+    row("= keeps accents", "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla = 'agua mineral'", "<no row>");
+    row("<> ignores case", "SELECT count(*) FROM Classe WHERE Descricao_Cla <> 'CULTIVO DE ARROZ'", "1");
+    row("IN ignores case", "SELECT count(*) FROM Classe WHERE Descricao_Cla IN ('água mineral', 'x')", "1");
+    row("NOT IN ignores case", "SELECT count(*) FROM Classe WHERE Descricao_Cla NOT IN ('ÁGUA MINERAL')",
+        "1");
+    row("LIKE ignores case", "SELECT Codigo_Cla FROM Classe WHERE Descricao_Cla LIKE '%Á%MIN%'", "01121");
+    row("NOT column LIKE", "SELECT Codigo_Cla FROM Classe WHERE NOT Descricao_Cla LIKE '%água%'", "01113");
+    row("LIKE with ESCAPE", "SELECT '10%' LIKE '10!%' ESCAPE '!'", "1");
+    row("MAX", "SELECT MAX(Codigo_Cla) FROM Classe", "01121");
+    row("names ignore case", "SELECT codigo_cla FROM CLASSE WHERE CODIGO_CLA = '01113'", "01113");
+    row("NULL comparison is no match", "SELECT count(*) FROM Classe WHERE Quantidade = 7", "1");
 }
 
 void TestSqlDialect::value()
@@ -178,27 +136,21 @@ void TestSqlDialect::rejected_data()
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("missing table") << "SELECT * FROM ZELT_999_Secao"
-                                   << "no such table: ZELT_999_Secao";
-    QTest::newRow("missing column") << "SELECT Nada FROM Classe"
-                                    << "no such column: Nada";
-    QTest::newRow("unterminated text") << "SELECT 'abc"
-                                       << "Unterminated text literal";
-    QTest::newRow("unterminated name") << "SELECT [abc FROM Classe"
-                                       << "Unterminated [name]";
-    QTest::newRow("unclosed parenthesis") << "SELECT (1 + 2"
-                                          << "Unbalanced parentheses";
-    QTest::newRow("extra parenthesis") << "SELECT 1 + 2)"
-                                       << "Unbalanced parentheses";
-    QTest::newRow("deep nesting") << "SELECT " + QString(100000, QLatin1Char('(')) << "nested too deeply";
-    QTest::newRow("text + number") << "SELECT 'abc' + 1"
-                                   << "Type mismatch";
-    QTest::newRow("negative length") << "SELECT Left('abc', -1)"
-                                     << "negative length";
-    QTest::newRow("NULL length") << "SELECT Right('abc', NULL)"
-                                 << "Invalid use of Null";
-    QTest::newRow("empty") << "   "
-                           << "empty";
+    const auto row = [](const char *name, const QString &statement, const QString &message) {
+        QTest::newRow(name) << statement << message;
+    };
+
+    row("missing table", "SELECT * FROM ZELT_999_Secao", "no such table: ZELT_999_Secao");
+    row("missing column", "SELECT Nada FROM Classe", "no such column: Nada");
+    row("unterminated text", "SELECT 'abc", "Unterminated text literal");
+    row("unterminated name", "SELECT [abc FROM Classe", "Unterminated [name]");
+    row("unclosed parenthesis", "SELECT (1 + 2", "Unbalanced parentheses");
+    row("extra parenthesis", "SELECT 1 + 2)", "Unbalanced parentheses");
+    row("deep nesting", "SELECT " + QString(100000, QLatin1Char('(')), "nested too deeply");
+    row("text + number", "SELECT 'abc' + 1", "Type mismatch");
+    row("negative length", "SELECT Left('abc', -1)", "negative length");
+    row("NULL length", "SELECT Right('abc', NULL)", "Invalid use of Null");
+    row("empty", "   ", "empty");
 }
 
 void TestSqlDialect::rejected()

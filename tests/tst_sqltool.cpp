@@ -37,27 +37,23 @@ void TestSqlTool::run_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("message"); // part of stderr
 
+    const auto row = [](const char *name, const QStringList &arguments, int exitCode, const QString &output,
+                        const QString &message) {
+        QTest::newRow(name) << arguments << exitCode << output << message;
+    };
+
     const QString fixture = QStringLiteral(ZELT_FIXTURES_DIR "/DateTestDatabase.mdb");
-    QTest::newRow("SQLite rows") << QStringList{m_path, "SELECT Codigo, Texto FROM notas ORDER BY Codigo"}
-                                 << 0
-                                 << "Codigo\tTexto\n1\tAção\n2\tlinha\\nquebrada\\te\\\\\n3\t\\N\n3 rows\n"
-                                 << "";
-    QTest::newRow("one row") << QStringList{m_path,
-                                            "SELECT Left(Texto, 1) + '-' AS X FROM Notas WHERE Codigo = 1"}
-                             << 0 << "X\nA-\n1 row\n"
-                             << "";
-    QTest::newRow("Access rows") << QStringList{fixture,
-                                                "SELECT IDCol FROM DateTest WHERE IDCol < 3 ORDER BY IDCol"}
-                                 << 0 << "IDCol\n1\n2\n2 rows\n"
-                                 << "";
-    QTest::newRow("missing table") << QStringList{m_path, "SELECT * FROM Nada"} << 1 << ""
-                                   << "no such table: Nada";
-    QTest::newRow("writing") << QStringList{m_path, "DELETE FROM Notas"} << 1 << ""
-                             << "Only reading";
-    QTest::newRow("missing file") << QStringList{m_dir.filePath("nada.mdb"), "SELECT 1"} << 1 << ""
-                                  << "nada.mdb\": file not found";
-    QTest::newRow("no statement") << QStringList{m_path} << 2 << ""
-                                  << "usage";
+    row("SQLite rows", QStringList{m_path, "SELECT Codigo, Texto FROM notas ORDER BY Codigo"}, 0,
+        "Codigo\tTexto\n1\tAção\n2\tlinha\\nquebrada\\te\\\\\n3\t\\N\n3 rows\n", "");
+    row("one row", QStringList{m_path, "SELECT Left(Texto, 1) + '-' AS X FROM Notas WHERE Codigo = 1"}, 0,
+        "X\nA-\n1 row\n", "");
+    row("Access rows", QStringList{fixture, "SELECT IDCol FROM DateTest WHERE IDCol < 3 ORDER BY IDCol"}, 0,
+        "IDCol\n1\n2\n2 rows\n", "");
+    row("missing table", QStringList{m_path, "SELECT * FROM Nada"}, 1, "", "no such table: Nada");
+    row("writing", QStringList{m_path, "DELETE FROM Notas"}, 1, "", "Only reading");
+    row("missing file", QStringList{m_dir.filePath("nada.mdb"), "SELECT 1"}, 1, "",
+        "nada.mdb\": file not found");
+    row("no statement", QStringList{m_path}, 2, "", "usage");
 }
 
 void TestSqlTool::run()

@@ -11,8 +11,6 @@ class TestTextFold : public QObject
 private Q_SLOTS:
     void likeMatches_data();
     void likeMatches();
-    void likeWithEscape_data();
-    void likeWithEscape();
     void compareNoCase_data();
     void compareNoCase();
     void sortingPutsAccentedWordsBesideTheirLetters();
@@ -23,68 +21,52 @@ void TestTextFold::likeMatches_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("expected");
+    QTest::addColumn<QString>("escape");
+
+    const auto row = [](const char *name, const QString &pattern, const QString &text, bool expected,
+                        const QString &escape = QString()) {
+        QTest::newRow(name) << pattern << text << expected << escape;
+    };
 
     // Keyword patterns as the search composes them.
-    QTest::newRow("whole keyword") << "%|venda|%"
-                                   << "|carro|venda|" << true;
-    QTest::newRow("whole keyword, other case") << "%|venda|%"
-                                               << "|CARRO|VENDA|" << true;
-    QTest::newRow("whole keyword is not a prefix") << "%|venda|%"
-                                                   << "|vendas|" << false;
-    QTest::newRow("first keyword only") << "|venda|%"
-                                        << "|carro|venda|" << false;
-    QTest::newRow("first keyword") << "|venda|%"
-                                   << "|Venda|carro|" << true;
-    QTest::newRow("ends with") << "%roubo|%"
-                               << "|antiroubo|alarme|" << true;
-    QTest::newRow("begins with") << "%|automov%"
-                                 << "|automovel|" << true;
-    QTest::newRow("contains across bars") << "%o|a%"
-                                          << "|carro|alarme|" << true;
-    QTest::newRow("any text") << "%%"
-                              << "" << true;
-    QTest::newRow("empty keyword") << "||%"
-                                   << "||" << true;
-    QTest::newRow("no keyword text") << "%|#0|%"
-                                     << "|carro|" << false;
+    row("whole keyword", "%|venda|%", "|carro|venda|", true);
+    row("whole keyword, other case", "%|venda|%", "|CARRO|VENDA|", true);
+    row("whole keyword is not a prefix", "%|venda|%", "|vendas|", false);
+    row("first keyword only", "|venda|%", "|carro|venda|", false);
+    row("first keyword", "|venda|%", "|Venda|carro|", true);
+    row("ends with", "%roubo|%", "|antiroubo|alarme|", true);
+    row("begins with", "%|automov%", "|automovel|", true);
+    row("contains across bars", "%o|a%", "|carro|alarme|", true);
+    row("any text", "%%", "", true);
+    row("empty keyword", "||%", "||", true);
+    row("no keyword text", "%|#0|%", "|carro|", false);
     // Letter case over accented Latin letters, accents significant.
-    QTest::newRow("accented, other case") << "%|ação|%"
-                                          << "|AÇÃO|venda|" << true;
-    QTest::newRow("accent is not its letter") << "%|acao|%"
-                                              << "|ação|" << false;
-    QTest::newRow("Latin Extended-A") << "%łódź%"
-                                      << "ŁÓDŹ" << true;
-    QTest::newRow("y with diaeresis") << "ÿ"
-                                      << "Ÿ" << true;
-    QTest::newRow("outside Latin stays itself") << "ω"
-                                                << "Ω" << false;
+    row("accented, other case", "%|ação|%", "|AÇÃO|venda|", true);
+    row("accent is not its letter", "%|acao|%", "|ação|", false);
+    row("Latin Extended-A", "%łódź%", "ŁÓDŹ", true);
+    row("y with diaeresis", "ÿ", "Ÿ", true);
+    row("outside Latin stays itself", "ω", "Ω", false);
     // Anchoring and '_'.
-    QTest::newRow("exact") << "abc"
-                           << "ABC" << true;
-    QTest::newRow("exact, longer text") << "abc"
-                                        << "abcd" << false;
-    QTest::newRow("one character") << "a_c"
-                                   << "abc" << true;
-    QTest::newRow("one character, none there") << "a_c"
-                                               << "ac" << false;
-    QTest::newRow("one accented character") << "a_c"
-                                            << "aÇc" << true;
-    QTest::newRow("two runs in order") << "%a%b%c%"
-                                       << "xaybzc" << true;
-    QTest::newRow("runs out of order") << "%c%a%"
-                                       << "abc" << false;
-    QTest::newRow("same run twice") << "%b%b%"
-                                    << "b" << false;
-    QTest::newRow("head and tail do not overlap") << "a%a"
-                                                  << "a" << false;
-    QTest::newRow("tail anchored at the end") << "%a"
-                                              << "ab" << false;
-    QTest::newRow("tail with '_'") << "%a_"
-                                   << "xaé" << true;
-    QTest::newRow("middle with '_'") << "%b_d%"
-                                     << "abcde" << true;
-    QTest::newRow("empty text, non-empty pattern") << "a%"
-                                                   << "" << false;
+    row("exact", "abc", "ABC", true);
+    row("exact, longer text", "abc", "abcd", false);
+    row("one character", "a_c", "abc", true);
+    row("one character, none there", "a_c", "ac", false);
+    row("one accented character", "a_c", "aÇc", true);
+    row("two runs in order", "%a%b%c%", "xaybzc", true);
+    row("runs out of order", "%c%a%", "abc", false);
+    row("same run twice", "%b%b%", "b", false);
+    row("head and tail do not overlap", "a%a", "a", false);
+    row("tail anchored at the end", "%a", "ab", false);
+    row("tail with '_'", "%a_", "xaé", true);
+    row("middle with '_'", "%b_d%", "abcde", true);
+    row("empty text, non-empty pattern", "a%", "", false);
+    // An escape character makes the next one literal.
+    row("escaped percent", "10!%", "10%", true, "!");
+    row("escaped percent is literal", "10!%", "100", false, "!");
+    row("escaped underscore", "a!_c", "a_c", true, "!");
+    row("escaped underscore is literal", "a!_c", "abc", false, "!");
+    row("escaped escape", "a!!", "a!", true, "!");
+    row("dangling escape matches nothing", "a!", "a!", false, "!");
 }
 
 void TestTextFold::likeMatches()
@@ -92,41 +74,11 @@ void TestTextFold::likeMatches()
     QFETCH(QString, pattern);
     QFETCH(QString, text);
     QFETCH(bool, expected);
+    QFETCH(QString, escape);
     const QByteArray p = pattern.toUtf8();
     const QByteArray t = text.toUtf8();
-    QCOMPARE(LikePattern(std::string_view(p.constData(), p.size()))
-                 .matches(std::string_view(t.constData(), t.size())),
-             expected);
-}
-
-void TestTextFold::likeWithEscape_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("escaped percent") << "10!%"
-                                     << "10%" << true;
-    QTest::newRow("escaped percent is literal") << "10!%"
-                                                << "100" << false;
-    QTest::newRow("escaped underscore") << "a!_c"
-                                        << "a_c" << true;
-    QTest::newRow("escaped underscore is literal") << "a!_c"
-                                                   << "abc" << false;
-    QTest::newRow("escaped escape") << "a!!"
-                                    << "a!" << true;
-    QTest::newRow("dangling escape matches nothing") << "a!"
-                                                     << "a!" << false;
-}
-
-void TestTextFold::likeWithEscape()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QString, text);
-    QFETCH(bool, expected);
-    const QByteArray p = pattern.toUtf8();
-    const QByteArray t = text.toUtf8();
-    const LikePattern compiled(std::string_view(p.constData(), p.size()), U'!');
+    const LikePattern compiled(std::string_view(p.constData(), p.size()),
+                               escape.isEmpty() ? char32_t(0) : char32_t(escape.at(0).unicode()));
     QCOMPARE(compiled.matches(std::string_view(t.constData(), t.size())), expected);
 }
 
@@ -136,20 +88,17 @@ void TestTextFold::compareNoCase_data()
     QTest::addColumn<QString>("right");
     QTest::addColumn<int>("sign");
 
-    QTest::newRow("ASCII case") << "Codigo_Sec"
-                                << "CODIGO_SEC" << 0;
-    QTest::newRow("accented case") << "ÀÇÃO"
-                                   << "àção" << 0;
-    QTest::newRow("accent differs") << "a"
-                                    << "á" << -1;
-    QTest::newRow("order ignores case") << "abc"
-                                        << "ABD" << -1;
-    QTest::newRow("prefix first") << "AB"
-                                  << "abc" << -1;
-    QTest::newRow("longer after") << "abc"
-                                  << "AB" << 1;
-    QTest::newRow("ASCII then accented") << "VENDAÉ"
-                                         << "vendaé" << 0;
+    const auto row = [](const char *name, const QString &left, const QString &right, int sign) {
+        QTest::newRow(name) << left << right << sign;
+    };
+
+    row("ASCII case", "Codigo_Sec", "CODIGO_SEC", 0);
+    row("accented case", "ÀÇÃO", "àção", 0);
+    row("accent differs", "a", "á", -1);
+    row("order ignores case", "abc", "ABD", -1);
+    row("prefix first", "AB", "abc", -1);
+    row("longer after", "abc", "AB", 1);
+    row("ASCII then accented", "VENDAÉ", "vendaé", 0);
 }
 
 void TestTextFold::compareNoCase()
