@@ -257,7 +257,7 @@ void DatabaseEngine::configure()
     sqlite3_busy_timeout(m_db, 5000); // a writer elsewhere holds its lock only briefly
     // Sorting a large result (every activity in description order) stays in memory instead of
     // spilling to temporary files.
-    sqlite3_exec(m_db, "PRAGMA temp_store = MEMORY; PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
+    run("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -32768");
     if (!registerAccessFunctions(m_db))
         throw openError(m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
     sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);

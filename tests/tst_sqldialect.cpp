@@ -42,6 +42,8 @@ void TestSqlDialect::initTestCase()
                 "INSERT INTO [Tabela Com Espaço] VALUES ('valor', 'Sim')",
                 "CREATE TABLE Palavras (Palavra TEXT)",
                 "INSERT INTO Palavras VALUES ('banco'), ('Água'), ('agua'), ('Zebra'), ('ábaco'), ('Abelha')",
+                "CREATE TABLE Declaradas (Binaria TEXT COLLATE BINARY, Aparada TEXT COLLATE RTRIM)",
+                "INSERT INTO Declaradas VALUES ('Ação', 'Ação')",
             }),
         QString());
     m_connection.setConnectionString(testdb::connectionStringFor(path));
@@ -122,6 +124,10 @@ void TestSqlDialect::value_data()
     row("MAX", "SELECT MAX(Codigo_Cla) FROM Classe", "01121");
     row("names ignore case", "SELECT codigo_cla FROM CLASSE WHERE CODIGO_CLA = '01113'", "01113");
     row("NULL comparison is no match", "SELECT count(*) FROM Classe WHERE Quantidade = 7", "1");
+    // ... whatever collation the file's columns declare.
+    row("BINARY column", "SELECT count(*) FROM Declaradas WHERE Binaria = 'AÇÃO'", "1");
+    row("BINARY column on the right", "SELECT count(*) FROM Declaradas WHERE 'aÇÃo' = Binaria", "1");
+    row("RTRIM column", "SELECT count(*) FROM Declaradas WHERE Aparada <> 'AÇÃO'", "0");
 }
 
 void TestSqlDialect::value()
