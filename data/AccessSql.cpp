@@ -185,6 +185,10 @@ private:
             return take(Kind::Boundary, m_pos + 2);
         if (QStringLiteral("+-*/%\\^").contains(c))
             return take(Kind::Operator, m_pos + 1);
+        // Access joins texts with &, SQLite would take it for a bitwise and: refuse it.
+        if (c == QLatin1Char('&'))
+            throw DataError(
+                QStringLiteral("The & operator is not supported (join texts with +): %1").arg(m_text));
         return take(Kind::Boundary, m_pos + 1);
     }
 

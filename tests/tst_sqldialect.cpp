@@ -153,6 +153,7 @@ void TestSqlDialect::rejected_data()
     row("unclosed parenthesis", "SELECT (1 + 2", "Unbalanced parentheses");
     row("extra parenthesis", "SELECT 1 + 2)", "Unbalanced parentheses");
     row("deep nesting", "SELECT " + QString(100000, QLatin1Char('(')), "nested too deeply");
+    row("& to join", "SELECT 'a' & 'b'", "& operator is not supported");
     row("text + number", "SELECT 'abc' + 1", "Type mismatch");
     row("negative length", "SELECT Left('abc', -1)", "negative length");
     row("NULL length", "SELECT Right('abc', NULL)", "Invalid use of Null");
