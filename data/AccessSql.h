@@ -23,6 +23,6 @@ struct TranslatedSql {
 // Left( and Right( call registered functions; every binary + becomes zelt_plus(a, b), which
 // adds numbers and joins texts at run time as Access does, keeping Access's precedence;
 // comparison operands and ORDER BY terms get the case-blind collations.
-// Throws DataError for an unterminated literal, unbalanced or too deep parentheses, and for // Throws DataError for an unterminated literal or unbalanced parentheses.
-// (Access joins texts with it; SQLite would read a bitwise and).
+// Throws DataError for an unterminated literal, unbalanced or too deep parentheses, and for the
+// & operator (Access joins texts with it; SQLite would read a bitwise and).
 TranslatedSql translateAccessSql(const QString &statement);
