@@ -2,10 +2,14 @@
 // offscreen, on DATABASE; types TEXT (default "venda de carros") and presses "Pesquisa" N times
 // (default 21) after one warm-up run, and prints the median, fastest and slowest times of the
 // whole run (dispatcher, stop-word lookups, results query, grid) and of the stop-word lookups alone.
+// With --sql, prints instead the statements one run executes, as SQLite text the sqlite3 shell
+// accepts (the engine's own functions and collations spelt with SQLite's built-ins), one a line.
 #include "app/DataLookupCombo.h"
 #include "app/Dialogs.h"
 #include "app/uFrmMain.h"
+#include "data/AccessSql.h"
 #include "data/UDtmMain.h"
+#include "search/SearchExpression.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,11 +19,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace
@@ -44,9 +50,66 @@ Timing measure(int runs, const std::function<void()> &action)
     return {times[times.size() / 2], times.front(), times.back()};
 }
 
+// Index of the parenthesis closing the one just before start, skipping quoted literals; -1 if none.
+int closingParenthesis(const QString &sql, int start, QList<int> &commas)
+{
+    int depth = 0;
+    QChar quote;
+    for (int i = start; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (depth-- == 0)
+                return i;
+        } else if (c == QLatin1Char(',') && depth == 0) {
+            commas.append(i);
+        }
+    }
+    return -1;
+}
+
+// The engine's functions in SQLite's built-ins: zelt_left(a, n) is substr(a, 1, n),
+// zelt_right(a, n) substr(a, -n), zelt_plus of the texts these statements join is ||; the
+// case-blind collations become NOCASE. The last call found holds no other call in its arguments,
+// so rewriting from the end never meets a half-rewritten one.
+QString shellEquivalent(QString sql)
+{
+    const QRegularExpression call(QStringLiteral("\\b(zelt_left|zelt_right|zelt_plus)\\("));
+    for (;;) {
+        QRegularExpressionMatch match;
+        if (sql.lastIndexOf(call, -1, &match) < 0)
+            break;
+        QList<int> commas;
+        const int open = match.capturedEnd();
+        const int close = closingParenthesis(sql, open, commas);
+        if (close < 0 || commas.size() != 1)
+            throw std::runtime_error("unexpected arguments in " + sql.toStdString());
+        const QString a = sql.mid(open, commas[0] - open).trimmed();
+        const QString b = sql.mid(commas[0] + 1, close - commas[0] - 1).trimmed();
+        QString replacement;
+        if (match.captured(1) == QLatin1String("zelt_left"))
+            replacement = QStringLiteral("substr(%1, 1, %2)").arg(a, b);
+        else if (match.captured(1) == QLatin1String("zelt_right"))
+            replacement = QStringLiteral("substr(%1, -(%2))").arg(a, b);
+        else
+            replacement = QStringLiteral("(%1 || %2)").arg(a, b);
+        sql.replace(match.capturedStart(), close + 1 - match.capturedStart(), replacement);
+    }
+    sql.replace(QRegularExpression(QStringLiteral("COLLATE\\s+\"?(zelt_nocase|zelt_sort)\"?")),
+                QStringLiteral("COLLATE NOCASE"));
+    return sql.simplified();
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: zelt-bench-search DATABASE [--runs N] [--edition DESCRIPTION] [TEXT]\n");
+    std::fprintf(stderr,
+                 "usage: zelt-bench-search DATABASE [--runs N] [--edition DESCRIPTION] [--sql] [TEXT]\n");
     return 2;
 }
 
@@ -63,6 +126,7 @@ int main(int argc, char *argv[])
     QString edition;
     QString text = QStringLiteral("venda de carros");
     QString database;
+    bool printSql = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (argument == QLatin1String("--runs") && i + 1 < arguments.size()) {
@@ -72,6 +136,8 @@ int main(int argc, char *argv[])
                 return usage();
         } else if (argument == QLatin1String("--edition") && i + 1 < arguments.size()) {
             edition = arguments[++i];
+        } else if (argument == QLatin1String("--sql")) {
+            printSql = true;
         } else if (database.isEmpty()) {
             database = argument;
         } else {
@@ -122,6 +188,17 @@ int main(int argc, char *argv[])
     if (!recorder.errors.isEmpty()) {
         std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors.first()));
         return 1;
+    }
+    if (printSql) {
+        QStringList statements;
+        ::RetiraPalavrasLigacao(window.nav.TextoPesquisa, [&](const QString &statement) {
+            statements.append(statement);
+            return !dtm.ADCMain.execute(statement).rows.isEmpty();
+        });
+        statements.append(dtm.QryPesquisa.sql().join(QLatin1Char(' ')));
+        for (const QString &statement : statements)
+            std::printf("%s;\n", qPrintable(shellEquivalent(translateAccessSql(statement).sql)));
+        return 0;
     }
     const QString prefix = window.nav.PrefixoTabela;
     const ResultSet count =
