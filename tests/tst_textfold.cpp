@@ -40,6 +40,8 @@ void TestTextFold::likeMatches_data()
     row("any text", "%%", "", true);
     row("empty keyword", "||%", "||", true);
     row("no keyword text", "%|#0|%", "|carro|", false);
+    row("signs beside the capitals stay themselves", "`{", "@[", false);
+    row("Z and A are capitals", "za", "ZA", true);
     // Letter case over accented Latin letters, accents significant.
     row("accented, other case", "%|ação|%", "|AÇÃO|venda|", true);
     row("accent is not its letter", "%|acao|%", "|ação|", false);
