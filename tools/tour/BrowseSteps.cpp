@@ -111,7 +111,13 @@ QVector<TourStep> browseSteps()
              hoverLeave(link);
              click(link, QPoint(2, 2));
          }},
+        // A subclass edition subdivides every class: this one needs an edition that does not.
         {QStringLiteral("classe-sem-subclasses"),
-         [](TourContext &tour) { browseTo(tour, classPath(tour, 0)); }},
+         [](TourContext &tour) {
+             openStructure(tour);
+             click(tour.find<LinkLabel>(QStringLiteral("LblLinkNovaPesquisa")), QPoint(2, 2));
+             pickEdition(tour, false);
+             browseTo(tour, classPath(tour, 0));
+         }},
     };
 }

@@ -1,9 +1,7 @@
 #include "Tour.h"
 
 #include "app/DataGrid.h"
-#include "app/DataLookupCombo.h"
 #include "app/LinkLabel.h"
-#include "app/NavigationState.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -49,19 +47,6 @@ void clickResult(TourContext &tour, int row)
     const QModelIndex index = grid->model()->index(row, 1);
     if (index.isValid())
         clickAt(grid->viewport(), grid->visualRect(index).center());
-}
-
-// Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
-void pickEdition(TourContext &tour, bool subclasses)
-{
-    auto *list = tour.find<DataLookupCombo>(QStringLiteral("CmbClassificacao"));
-    for (int i = 0; i < list->count(); ++i) {
-        if (isSubclassEdition(list->itemText(i)) == subclasses) {
-            list->setCurrentIndex(i);
-            emit list->activated(i);
-            return;
-        }
-    }
 }
 
 } // namespace

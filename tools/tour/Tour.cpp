@@ -1,5 +1,8 @@
 #include "Tour.h"
 
+#include "app/DataLookupCombo.h"
+#include "app/NavigationState.h"
+
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -19,4 +22,16 @@ void hoverLeave(QWidget *widget)
 {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(widget, &leave);
+}
+
+void pickEdition(TourContext &tour, bool subclasses)
+{
+    auto *list = tour.find<DataLookupCombo>(QStringLiteral("CmbClassificacao"));
+    for (int i = 0; i < list->count(); ++i) {
+        if (isSubclassEdition(list->itemText(i)) == subclasses) {
+            list->setCurrentIndex(i);
+            emit list->activated(i);
+            return;
+        }
+    }
 }

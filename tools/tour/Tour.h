@@ -33,6 +33,9 @@ QVector<TourStep> windowSteps();
 QVector<TourStep> searchSteps();
 QVector<TourStep> browseSteps();
 
+// Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
+void pickEdition(TourContext &tour, bool subclasses);
+
 // The pointer entering a widget, moving over it, and leaving it.
 void hoverOver(QWidget *widget);
 void hoverLeave(QWidget *widget);

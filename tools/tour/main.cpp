@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
 
@@ -54,6 +55,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
+    // The pictures show the window as its users see it: Portuguese month names.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 3) {
         std::fprintf(stderr, "usage: zelt-tour DATABASE OUTDIR\n");
