@@ -21,6 +21,9 @@
 #include <QRegularExpression>
 #include <QShowEvent>
 
+#include <algorithm>
+#include <utility>
+
 // Resources of a static library must be registered by hand, from the global namespace.
 static void initResources()
 {
@@ -41,6 +44,12 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
         if (label->property("autoSize").toBool())
             label->adjustSize();
     }
+    // Values designed just after their captions would run into them in a font wider than the
+    // designed one: each starts a few pixels after its caption's text.
+    const std::pair<QLabel *, QLabel *> captioned[] = {{ui->LblDescPesquisa, ui->LblItemPesquisado},
+                                                       {ui->LblRegistrosEncontrados, ui->LblNumeroRegistros}};
+    for (const auto &[caption, value] : captioned)
+        value->move(std::max(value->x(), caption->geometry().right() + 4), value->y());
     // Colours that follow the system rather than fixed values.
     QPalette menuHighlight = ui->LblLinkNovaPesquisa->palette();
     menuHighlight.setColor(QPalette::WindowText, palette().color(QPalette::Highlight));

@@ -147,6 +147,8 @@ private Q_SLOTS:
     void homePageTabOrder();
     void levelPageWidgets_data();
     void levelPageWidgets();
+    void valuesClearTheirCaptions_data();
+    void valuesClearTheirCaptions();
     void gridBindings_data();
     void gridBindings();
 
@@ -642,6 +644,32 @@ void TestMainWindow::levelPageWidgets()
     QCOMPARE(QString::fromLatin1(label->metaObject()->className()), className);
     QCOMPARE(label->text(), text);
     QVERIFY2(label->geometry().right() < 804 && label->geometry().bottom() < 504, "outside the page");
+}
+
+void TestMainWindow::valuesClearTheirCaptions_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("searched text") << "LblDescPesquisa" << "LblItemPesquisado";
+    QTest::newRow("count") << "LblRegistrosEncontrados" << "LblNumeroRegistros";
+    QTest::newRow("database date") << "LblDescricacaoBD" << "LblBD";
+}
+
+// The font in use is rarely the designed one; a value must still not run into its caption.
+void TestMainWindow::valuesClearTheirCaptions()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, value);
+    ScratchDatabase db;
+    QVERIFY2(db.create(catalogue(
+                 {{1, QStringLiteral("Atual"), QStringLiteral("T_A"), 0, QStringLiteral("2023-01-01")}})),
+             qPrintable(db.error()));
+    auto running = start(db.baseDirectory());
+    const auto *captionLabel = running->find<QLabel>(caption);
+    const auto *valueLabel = running->find<QLabel>(value);
+    QVERIFY(captionLabel && valueLabel);
+    const int textEnd = captionLabel->x() + captionLabel->fontMetrics().horizontalAdvance(captionLabel->text());
+    QVERIFY2(valueLabel->x() > textEnd, qPrintable(QStringLiteral("%1 > %2").arg(valueLabel->x()).arg(textEnd)));
 }
 
 void TestMainWindow::gridBindings_data()
