@@ -9,7 +9,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 release=$root/build/release
 bin=$release/bin
 out=$root/build/bench
-runs=21
+runs=41
 texts=("venda" "venda de carros" "automov*" "+reatores -nucleares" "0111")
 
 command -v sqlite3 >/dev/null || { echo "bench.sh needs the sqlite3 shell (Debian package sqlite3)" >&2; exit 1; }
@@ -76,7 +76,7 @@ for scale in 1 50; do
 
     repeat=$((scale == 1 ? 10 : 1))
     for text in "${texts[@]}"; do
-        line=$("$bin/zelt-bench-search" "$db" --runs "$runs" "$text" 2>/dev/null)
+        line=$("$bin/zelt-bench-search" "$db" --runs $((scale == 1 ? runs : 21)) "$text" 2>/dev/null)
         found=$(sed -n 's/.* finds \([0-9]*\)$/\1/p' <<<"$line")
         ours=$(awk '/^whole run/ { print $4 }' <<<"$line")
         sql=$("$bin/zelt-bench-search" "$db" --sql "$text" 2>/dev/null | tr '\n' ' ')
