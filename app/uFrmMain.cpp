@@ -114,9 +114,10 @@ void TFrmMain::FormShow()
 {
     // PgcPrincipal is a stacked widget: it has no tabs to hide.
     ui->PgcPrincipal->setCurrentIndex(0);
-    // When FormCreate could not open the database, its error has been shown; reading the closed
-    // catalogue would only repeat it. The window still gets its links and version.
-    if (DtmMain.ADCMain.isOpen()) {
+    // When FormCreate could not open the database or its two start-up queries (a file without
+    // the catalogue, say), its error has been shown; reading a closed query would only add a
+    // second dialog for the same fault. The window still gets its links and version.
+    if (DtmMain.QryClassificacao.isOpen() && DtmMain.QryDataBanco.isOpen()) {
         const QString keyField = ui->CmbClassificacao->keyField();
         ui->CmbClassificacao->setKeyValue(DtmMain.QryClassificacao.fieldByName(keyField).value());
         ui->LblBD->setText(formatDatabaseDate(DtmMain.QryDataBanco.field(0).asDateTime()));
