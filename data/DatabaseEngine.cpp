@@ -375,6 +375,10 @@ ResultSet DatabaseEngine::execute(const QString &statement)
         importTables(translated.names);
 
     const QByteArray sql = translated.sql.toUtf8();
+    // SQLite stops reading at a NUL: a statement would lose its end inside a text literal and
+    // fail with a puzzling syntax error, so it is refused by name instead.
+    if (sql.contains('\0'))
+        throw DataError(QStringLiteral("The statement contains a NUL character, which cannot be run"));
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
     m_readOnly = true;
