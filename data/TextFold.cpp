@@ -292,6 +292,19 @@ bool LikePattern::matches(std::string_view rawText) const
 {
     if (m_matchesNothing)
         return false;
+    // A pattern that starts with literal text (a first keyword, a code) fails most rows on their
+    // first characters: decide those on the raw ASCII lead, which folds byte for byte, before
+    // folding the whole text.
+    if (!m_segments.front().pieces.empty()) {
+        const std::string &lead = m_segments.front().pieces.front().literal;
+        for (size_t i = 0; i < lead.size() && i < rawText.size(); ++i) {
+            const auto b = static_cast<unsigned char>(rawText[i]);
+            if (b >= 0x80)
+                break;
+            if (static_cast<char>(tables().asciiLower[b]) != lead[i])
+                return false;
+        }
+    }
     thread_local std::string folded;
     folded.clear();
     textfold::appendFolded(rawText, folded);

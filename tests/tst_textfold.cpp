@@ -34,6 +34,8 @@ void TestTextFold::likeMatches_data()
     row("whole keyword is not a prefix", "%|venda|%", "|vendas|", false);
     row("first keyword only", "|venda|%", "|carro|venda|", false);
     row("first keyword", "|venda|%", "|Venda|carro|", true);
+    row("first keyword, accented after its lead", "|aç%", "|AÇÃO|", true);
+    row("lead longer than the text", "|venda|%", "|VEN", false);
     row("ends with", "%roubo|%", "|antiroubo|alarme|", true);
     row("begins with", "%|automov%", "|automovel|", true);
     row("contains across bars", "%o|a%", "|carro|alarme|", true);
