@@ -13,7 +13,7 @@ runs=41
 texts=("venda" "venda de carros" "automov*" "+reatores -nucleares" "0111")
 
 command -v sqlite3 >/dev/null || { echo "bench.sh needs the sqlite3 shell (Debian package sqlite3)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "bench.sh needs /usr/bin/time (Debian package time)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "bench.sh needs /usr/bin/time (Debian package time; bash tools/dev.sh test installs it)" >&2; exit 1; }
 cmake -S "$root" -B "$release" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$release" -j2 --target zelt-makedb zelt-bench zelt-bench-pages zelt-bench-search zelt-tour >/dev/null
 mkdir -p "$out"
