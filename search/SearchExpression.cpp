@@ -224,13 +224,3 @@ QString searchStatement(const QString &prefixoTabela, const QString &condicao, c
            checkedTablePrefix(prefixoTabela) + QLatin1String("_Atividade ") + QLatin1String(" WHERE 1=1 ") +
            condicao + filtroSubClasse + ordemPesquisa;
 }
-
-QString upperAsciiLetters(const QString &texto)
-{
-    QString upper = texto;
-    for (QChar &c : upper) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - ('a' - 'A'));
-    }
-    return upper;
-}

@@ -10,7 +10,7 @@
 //   kind := searchResultKind(origin, edition description, text);
 //   words := RetiraPalavrasLigacao(doubleApostrophes(text), lookup);
 //   statement := searchStatement(prefix, MontaCondicaoPesquisa(words), filter, order);
-//   caption := upperAsciiLetters(text).
+//   caption := upperAsciiOnly(text) (app/DisplayText.h).
 // Text is handled per QChar, so the encoding the text came in never changes a result.
 // Inside TFrmMain, call the free RetiraPalavrasLigacao as ::RetiraPalavrasLigacao: the member
 // of the same name hides it.
@@ -73,5 +73,3 @@ SearchResultKind searchResultKind(int origemPesquisa, const QString &descricaoCl
 QString searchStatement(const QString &prefixoTabela, const QString &condicao, const QString &filtroSubClasse,
                         const QString &ordemPesquisa);
 
-// The letters a to z turned to A to Z; every other character stays as it is.
-QString upperAsciiLetters(const QString &texto);

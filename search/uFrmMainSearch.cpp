@@ -4,6 +4,7 @@
 #include "app/DataGrid.h"
 #include "app/Dialogs.h"
 #include "data/UDtmMain.h"
+#include "app/DisplayText.h"
 #include "search/SearchExpression.h"
 #include "ui_uFrmMain.h"
 
@@ -44,7 +45,7 @@ void TFrmMain::ExecutaPesquisa()
     ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
     DtmMain.QryPesquisa.reload(statement);
 
-    ui->LblItemPesquisado->setText(upperAsciiLetters(textoMostrado));
+    ui->LblItemPesquisado->setText(upperAsciiOnly(textoMostrado));
     ui->LblNumeroRegistros->setText(QString::number(DtmMain.QryPesquisa.recordCount()));
 }
 

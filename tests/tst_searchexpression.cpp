@@ -1,3 +1,4 @@
+#include "app/DisplayText.h"
 #include "search/SearchExpression.h"
 
 #include <QtTest>
@@ -502,7 +503,7 @@ void TestSearchExpression::caption()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(upperAsciiLetters(text), expected);
+    QCOMPARE(upperAsciiOnly(text), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSearchExpression)
