@@ -7,8 +7,20 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libsqlite3-dev sqlite3 time mdbtools-dev
-          fonts-dejavu-core)
+# One package a line, so that additions merge cleanly.
+packages=(
+    g++
+    cmake
+    make
+    pkg-config
+    qt6-base-dev
+    libgl-dev
+    libsqlite3-dev
+    sqlite3
+    time
+    mdbtools-dev
+    fonts-dejavu-core
+)
 
 install_packages() {
     local missing=()
