@@ -43,6 +43,7 @@ void TFrmMain::ExecutaPesquisa()
     // through the previous column.
     nav.ResultadoSubClasse = kind.ResultadoSubClasse;
     ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
+    m_searchWords = palavras;
     DtmMain.QryPesquisa.reload(statement);
 
     ui->LblItemPesquisado->setText(upperAsciiOnly(textoMostrado));

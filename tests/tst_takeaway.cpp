@@ -1,0 +1,160 @@
+#include "app/DataGrid.h"
+#include "app/Dialogs.h"
+#include "app/LinkLabel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/TinyClassification.h"
+#include "support/WindowDriver.h"
+
+namespace
+{
+
+const QString kEdition = QStringLiteral("Alfa Teste");
+
+// Two more activities of class 06202 beside the tiny tree's, one with a description that a
+// spreadsheet would split or cut if it were written unquoted.
+QStringList database()
+{
+    return tiny::database() +
+           QStringList{
+               QStringLiteral("INSERT INTO TST_1_ATIVIDADE VALUES ('B', '06', '062', '06202', '01', 2, "
+                              "'Cobre; \"batido\"' || char(10) || 'à mão', '|cobre|batido|martelo|')"),
+               QStringLiteral("INSERT INTO TST_1_ATIVIDADE VALUES ('B', '06', '062', '06202', '01', 3, "
+                              "'Moinho de vento', '|moinho|vento|cobre|')")};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class TestTakeaway : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void exportLinkSavesTheResults();
+    void saveKeyExportsALevelList();
+    void failedExportSaysSoAndLeavesNothing();
+    void cancelledExportWritesNothing();
+
+private:
+    void search(const QString &text);
+
+    DatabaseFolder m_folder;
+    std::unique_ptr<RunningWindow> m_running;
+    dialogs::Recorder m_recorder;
+    std::unique_ptr<QTemporaryDir> m_out; // where the save dialog points, new for each test
+    QString m_answer;                     // what the save dialog answers
+    QString m_suggested;
+};
+
+void TestTakeaway::init()
+{
+    m_out = std::make_unique<QTemporaryDir>();
+    m_suggested.clear();
+    m_recorder = dialogs::Recorder();
+    m_recorder.onSaveFile = [this](QFileDialog &dialog) {
+        m_suggested = dialog.selectedFiles().value(0);
+        return m_answer;
+    };
+    dialogs::installRecorder(&m_recorder);
+    QCOMPARE(m_folder.create(database()), QString());
+    m_running = startWindow(m_folder.baseDirectory());
+    // Window-wide keys reach only the active window.
+    m_running->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_running->window.get()));
+    pickEdition(*m_running, kEdition);
+}
+
+void TestTakeaway::cleanup()
+{
+    m_running.reset();
+    dialogs::installRecorder(nullptr);
+}
+
+void TestTakeaway::search(const QString &text)
+{
+    m_running->find<QLineEdit>(QStringLiteral("EdtPesquisa"))->setText(text);
+    QTest::mouseClick(m_running->find<QPushButton>(QStringLiteral("BtnPesquisa")), Qt::LeftButton);
+    QCOMPARE(m_running->page(), 7);
+}
+
+void TestTakeaway::exportLinkSavesTheResults()
+{
+    search(QStringLiteral("cobre"));
+    m_answer = m_out->filePath(QStringLiteral("resultado.csv"));
+    auto *link = m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados"));
+    QVERIFY(link && link->isVisible());
+    clickLink(link);
+
+    QCOMPARE(m_recorder.modalCount, 1);
+    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("pesquisa COBRE.csv"));
+    QCOMPARE(m_recorder.errors, QStringList());
+    const QByteArray expected =
+        QByteArray("\xEF\xBB\xBF") +
+        QStringLiteral("Código;Descrição;Palavras-chave;Edição\r\n"
+                       "=\"0620-2\";Cobre de reserva;cobre;Alfa Teste\r\n"
+                       "=\"0620-2\";\"Cobre; \"\"batido\"\"\nà mão\";cobre, batido, "
+                       "martelo;Alfa Teste\r\n"
+                       "=\"0620-2\";Envelhecimento de cata-vento de cobre;envelhecimento, "
+                       "cobre;Alfa Teste\r\n"
+                       "=\"0620-2\";Moinho de vento;moinho, vento, cobre;Alfa Teste\r\n")
+            .toUtf8();
+    QCOMPARE(readAll(m_answer), expected);
+}
+
+void TestTakeaway::saveKeyExportsALevelList()
+{
+    browseDown(*m_running, {1}); // section B
+    m_answer = m_out->filePath(QStringLiteral("secao.csv"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("secao B.csv"));
+    QCOMPARE(readAll(m_answer),
+             QByteArray("\xEF\xBB\xBF") +
+                 QStringLiteral("Código;Descrição;Edição\r\n=\"05\";%1;Alfa Teste\r\n"
+                                "=\"06\";%2;Alfa Teste\r\n")
+                     .arg(tiny::description(QStringLiteral("05")), tiny::description(QStringLiteral("06")))
+                     .toUtf8());
+
+    // The structure page has no list to export: the key does nothing there.
+    QTest::mouseClick(m_running->find<QPushButton>(QStringLiteral("BtnEstrutura")), Qt::LeftButton);
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_recorder.modalCount, 1);
+}
+
+void TestTakeaway::failedExportSaysSoAndLeavesNothing()
+{
+    search(QStringLiteral("cobre"));
+    m_answer = m_out->filePath(QStringLiteral("sem-pasta/resultado.csv"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors.size(), 1);
+    QVERIFY2(m_recorder.errors[0].startsWith(QStringLiteral("Não foi possível gravar o arquivo")),
+             qPrintable(m_recorder.errors[0]));
+    QVERIFY(QDir(m_out->path()).isEmpty());
+}
+
+void TestTakeaway::cancelledExportWritesNothing()
+{
+    search(QStringLiteral("cobre"));
+    m_answer.clear();
+    clickLink(m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados")));
+    QCOMPARE(m_recorder.modalCount, 1);
+    QCOMPARE(m_recorder.errors, QStringList());
+    QVERIFY(QDir(m_out->path()).isEmpty());
+}
+
+QTEST_MAIN(TestTakeaway)
+#include "tst_takeaway.moc"
