@@ -7,11 +7,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-namespace dialogs
-{
+namespace dialogs {
 
-namespace
-{
+namespace {
 Recorder *g_recorder = nullptr;
 }
 

@@ -12,8 +12,7 @@ class QWidget;
 
 // Every message box and modal window of the program goes through here, so that tests can
 // answer them without blocking.
-namespace dialogs
-{
+namespace dialogs {
 
 // The application's top-level error dialog: shows a data-layer (or conversion) message.
 void showError(QWidget *parent, const QString &message);
