@@ -6,6 +6,8 @@
 #include "app/Dialogs.h"
 #include "app/LinkLabel.h"
 #include "data/UDtmMain.h"
+#include "data/DataError.h"
+#include "search/MatchExplanation.h"
 #include "search/SearchKeywords.h"
 #include "takeaway/CsvExport.h"
 #include "ui_uFrmMain.h"
@@ -14,7 +16,9 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QHelpEvent>
 #include <QShortcut>
+#include <QToolTip>
 
 namespace
 {
@@ -54,6 +58,38 @@ private:
     QWidget *m_link;
     QLabel *m_anchor;
     bool m_afterText;
+};
+
+// Shows, over a grid's rows, the tooltip that explain gives for the row under the pointer.
+class RowTooltips : public QObject
+{
+public:
+    RowTooltips(DataGrid *grid, std::function<QString(int)> explain)
+        : QObject(grid), m_grid(grid), m_explain(std::move(explain))
+    {
+        grid->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = m_grid->indexAt(help->pos());
+        if (!index.isValid()) {
+            QToolTip::hideText();
+            return true;
+        }
+        QRect rowRect = m_grid->visualRect(index);
+        rowRect.setLeft(0);
+        rowRect.setRight(m_grid->viewport()->width());
+        QToolTip::showText(help->globalPos(), m_explain(index.row()), m_grid->viewport(), rowRect);
+        return true;
+    }
+
+private:
+    DataGrid *m_grid;
+    std::function<QString(int)> m_explain;
 };
 
 QString valueText(const QVariant &value)
@@ -103,6 +139,18 @@ void TFrmMain::attachTakeaway()
             addLink(observacao, true, QStringLiteral("LblExportarLista_") + page,
                     QStringLiteral("Exportar lista..."), [this] { exportLevelList(); });
     }
+
+    // Why a result matched: over the row under the pointer, or Ctrl+I for the selected row.
+    new RowTooltips(ui->DbgPesquisa, [this](int row) {
+        try {
+            return matchExplanation(row);
+        } catch (const DataError &error) {
+            return error.message().toHtmlEscaped();
+        }
+    });
+    auto *explainKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), ui->DbgPesquisa);
+    explainKey->setContext(Qt::WidgetShortcut);
+    connect(explainKey, &QShortcut::activated, this, run([this] { showMatchExplanation(); }));
 
     // Window-wide keys that act on the page on show.
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, run([this] {
@@ -169,4 +217,27 @@ void TFrmMain::exportLevelList()
     }
     const QString itemCode = findChild<QLabel *>(QLatin1String(itemCodes[level]))->text();
     saveAsCsv(fileNameOf(QLatin1String(levels[level]) + QLatin1Char(' ') + itemCode), csvBytes(table));
+}
+
+QString TFrmMain::matchExplanation(int row)
+{
+    const Query &results = DtmMain.QryPesquisa;
+    const auto text = [&results, row](const char *column) {
+        return valueText(results.value(row, results.columnIndex(QLatin1String(column))));
+    };
+    const ExplainedActivity activity{m_searchKeywords->ofRow(row), text("Codigo_Cla"), text("Codigo_Sub"),
+                                     text("CodigoClasse"), text("CodigoSubClasse")};
+    return matchTooltip(explainMatch(m_searchWords, activity), activity);
+}
+
+void TFrmMain::showMatchExplanation()
+{
+    DataGrid *grid = ui->DbgPesquisa;
+    const QModelIndex current = grid->currentIndex();
+    if (!current.isValid())
+        return;
+    grid->scrollTo(current);
+    const QRect cell = grid->visualRect(current);
+    QToolTip::showText(grid->viewport()->mapToGlobal(cell.bottomLeft()), matchExplanation(current.row()),
+                       grid->viewport());
 }

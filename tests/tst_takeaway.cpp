@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include "support/TinyClassification.h"
 #include "support/WindowDriver.h"
@@ -49,6 +50,9 @@ private slots:
     void saveKeyExportsALevelList();
     void failedExportSaysSoAndLeavesNothing();
     void cancelledExportWritesNothing();
+
+    void hoveredResultExplainsItsMatch();
+    void keyExplainsTheSelectedResult();
 
 private:
     void search(const QString &text);
@@ -154,6 +158,54 @@ void TestTakeaway::cancelledExportWritesNothing()
     QCOMPARE(m_recorder.modalCount, 1);
     QCOMPARE(m_recorder.errors, QStringList());
     QVERIFY(QDir(m_out->path()).isEmpty());
+}
+
+// The tooltip the application shows when the pointer rests on a row.
+QString tooltipOver(DataGrid *grid, int row)
+{
+    QToolTip::hideText();
+    const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+    QTest::mouseMove(grid->viewport(), at);
+    QHelpEvent rest(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &rest);
+    return QToolTip::isVisible() ? QToolTip::text() : QStringLiteral("<no tooltip>");
+}
+
+void TestTakeaway::hoveredResultExplainsItsMatch()
+{
+    search(QStringLiteral("*obre -martelo"));
+    auto *grid = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    QCOMPARE(columnTexts(grid, 1), (QStringList{QStringLiteral("Cobre de reserva"),
+                                                QStringLiteral("Envelhecimento de cata-vento de cobre"),
+                                                QStringLiteral("Moinho de vento")}));
+    const QString tip = tooltipOver(grid, 2);
+    QVERIFY2(tip.contains(QStringLiteral("Palavras-chave: moinho, vento, <b><u>cobre</u></b>")),
+             qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("<i>*obre</i> — palavra-chave que termina em “obre”: <b>cobre</b>")),
+             qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("<i>-martelo</i> — não tem a palavra-chave “martelo”")),
+             qPrintable(tip));
+    // Each row is explained with its own keywords.
+    QVERIFY2(
+        tooltipOver(grid, 1).contains(QStringLiteral("Palavras-chave: envelhecimento, <b><u>cobre</u></b>")),
+        qPrintable(QToolTip::text()));
+}
+
+void TestTakeaway::keyExplainsTheSelectedResult()
+{
+    search(QStringLiteral("0620-2/01"));
+    auto *grid = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    QCOMPARE(grid->model()->rowCount(), 2);
+    grid->setFocus();
+    QToolTip::hideText();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().contains(QStringLiteral("Palavras-chave: moinho, vento, cobre")),
+             qPrintable(QToolTip::text()));
+    QVERIFY2(
+        QToolTip::text().endsWith(QStringLiteral("<i>0620-2/01</i> — o código da subclasse 0620-2/01</p>")),
+        qPrintable(QToolTip::text()));
 }
 
 QTEST_MAIN(TestTakeaway)
