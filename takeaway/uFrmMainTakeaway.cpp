@@ -8,6 +8,7 @@
 #include "data/UDtmMain.h"
 #include "data/DataError.h"
 #include "search/MatchExplanation.h"
+#include "search/RecentSearches.h"
 #include "search/SearchKeywords.h"
 #include "takeaway/CsvExport.h"
 #include "ui_uFrmMain.h"
@@ -109,6 +110,7 @@ QString fileNameOf(const QString &text)
 void TFrmMain::attachTakeaway()
 {
     m_searchKeywords = std::make_unique<SearchKeywords>(DtmMain.QryPesquisa, DtmMain.ADCMain);
+    m_recentSearches = new RecentSearches(ui->EdtPesquisa);
 
     const auto run = [this](std::function<void()> handler) { return [this, handler] { guard(handler); }; };
     const auto addLink = [this, &run](QLabel *anchor, bool afterText, const QString &name,

@@ -1,6 +1,7 @@
 #include "app/DataGrid.h"
 #include "app/Dialogs.h"
 #include "app/LinkLabel.h"
+#include "search/SearchHistory.h"
 
 #include <QApplication>
 #include <QFile>
@@ -8,7 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include "support/TinyClassification.h"
@@ -43,6 +48,7 @@ class TestTakeaway : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -54,6 +60,8 @@ private slots:
     void hoveredResultExplainsItsMatch();
     void keyExplainsTheSelectedResult();
 
+    void recentSearchesAreOffered();
+
 private:
     void search(const QString &text);
 
@@ -63,7 +71,13 @@ private:
     std::unique_ptr<QTemporaryDir> m_out; // where the save dialog points, new for each test
     QString m_answer;                     // what the save dialog answers
     QString m_suggested;
+    QTemporaryDir m_settings;
 };
+
+void TestTakeaway::initTestCase()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+}
 
 void TestTakeaway::init()
 {
@@ -206,6 +220,76 @@ void TestTakeaway::keyExplainsTheSelectedResult()
     QVERIFY2(
         QToolTip::text().endsWith(QStringLiteral("<i>0620-2/01</i> — o código da subclasse 0620-2/01</p>")),
         qPrintable(QToolTip::text()));
+}
+
+// The searches the completion list of the box offers, in its order, after Down.
+QStringList offeredAfterDown(QLineEdit *box)
+{
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Down);
+    QCompleter *completer = box->completer();
+    if (!completer->popup()->isVisible())
+        return {};
+    QStringList offered;
+    for (int row = 0; row < completer->completionCount(); ++row) {
+        completer->setCurrentRow(row);
+        offered.append(completer->currentCompletion());
+    }
+    QTest::keyClick(completer->popup(), Qt::Key_Escape);
+    return offered;
+}
+
+void TestTakeaway::recentSearchesAreOffered()
+{
+    SearchHistory().clear();
+    m_running.reset();
+    m_running = startWindow(m_folder.baseDirectory());
+    auto *box = m_running->find<QLineEdit>(QStringLiteral("EdtPesquisa"));
+    QCOMPARE(offeredAfterDown(box), QStringList());
+
+    for (const char *text : {"cobre", "moinho", "Cobre"}) {
+        search(QString::fromUtf8(text));
+        clickLink(m_running->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2"))); // "Nova Pesquisa..."
+    }
+    // "Listar Atividades..." searches a code the user did not type: not offered.
+    browseDown(*m_running, {1, 1, 1, 1});
+    clickLink(m_running->find<LinkLabel>(QStringLiteral("LblListarAtividades_TbsClasse")));
+    QCOMPARE(m_running->page(), 7);
+    clickLink(m_running->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
+    QCOMPARE(offeredAfterDown(box), (QStringList{QStringLiteral("Cobre"), QStringLiteral("moinho")}));
+
+    // Typing narrows the list to the searches that hold the text.
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("nh"));
+    QVERIFY(box->completer()->popup()->isVisible());
+    QCOMPARE(box->completer()->completionCount(), 1);
+    QCOMPARE(box->completer()->currentCompletion(), QStringLiteral("moinho"));
+    QTest::keyClick(box->completer()->popup(), Qt::Key_Escape);
+    box->clear();
+
+    // A new run offers them again; the box's context menu clears them, for later runs too.
+    m_running.reset();
+    m_running = startWindow(m_folder.baseDirectory());
+    box = m_running->find<QLineEdit>(QStringLiteral("EdtPesquisa"));
+    QCOMPARE(offeredAfterDown(box), (QStringList{QStringLiteral("Cobre"), QStringLiteral("moinho")}));
+    bool cleared = false;
+    QTimer::singleShot(0, [&cleared] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QAction *clear =
+            menu ? menu->findChild<QAction *>(QStringLiteral("LimparPesquisasRecentes")) : nullptr;
+        if (clear && clear->isEnabled()) {
+            clear->trigger();
+            cleared = true;
+        }
+        if (menu)
+            menu->close();
+    });
+    // What the application sends for a right click: QTest's clicks reach the box without it.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(box, &menuEvent);
+    QVERIFY(cleared);
+    QCOMPARE(offeredAfterDown(box), QStringList());
+    QCOMPARE(SearchHistory().entries(), QStringList());
 }
 
 QTEST_MAIN(TestTakeaway)
