@@ -102,6 +102,7 @@ public:
     // spreadsheet file, a level page printed, why a result matched, recent searches.
     void exportResults();
     void exportLevelList();
+    void printLevelPage();
     // Why the given row of the results answers the search on show, as a tooltip's rich text.
     QString matchExplanation(int row);
     void showMatchExplanation();

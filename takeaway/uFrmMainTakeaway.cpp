@@ -11,6 +11,8 @@
 #include "search/RecentSearches.h"
 #include "search/SearchKeywords.h"
 #include "takeaway/CsvExport.h"
+#include "takeaway/PagedPrint.h"
+#include "takeaway/PrintedPage.h"
 #include "ui_uFrmMain.h"
 
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHelpEvent>
+#include <QPrinter>
 #include <QShortcut>
 #include <QToolTip>
 
@@ -137,8 +140,10 @@ void TFrmMain::attachTakeaway()
         {ui->LblObservacao_TbsClasse, QStringLiteral("TbsClasse")},
         {ui->LblObservacao_TbsSubClasse, QStringLiteral("TbsSubClasse")}};
     for (const auto &[observacao, page] : levelPages) {
+        QLabel *print = addLink(observacao, true, QStringLiteral("LblImprimir_") + page,
+                                QStringLiteral("Imprimir..."), [this] { printLevelPage(); });
         if (page != QLatin1String("TbsSubClasse"))
-            addLink(observacao, true, QStringLiteral("LblExportarLista_") + page,
+            addLink(print, false, QStringLiteral("LblExportarLista_") + page,
                     QStringLiteral("Exportar lista..."), [this] { exportLevelList(); });
     }
 
@@ -161,6 +166,11 @@ void TFrmMain::attachTakeaway()
                     exportResults();
                 else if (page >= PageSecao && page < PageSubClasse)
                     exportLevelList();
+            }));
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, run([this] {
+                const int page = ui->PgcPrincipal->currentIndex();
+                if (page >= PageSecao && page <= PageSubClasse)
+                    printLevelPage();
             }));
 }
 
@@ -242,4 +252,52 @@ void TFrmMain::showMatchExplanation()
     const QRect cell = grid->visualRect(current);
     QToolTip::showText(grid->viewport()->mapToGlobal(cell.bottomLeft()), matchExplanation(current.row()),
                        grid->viewport());
+}
+
+void TFrmMain::printLevelPage()
+{
+    static const char *const levels[] = {"Secao", "Divisao", "Grupo", "Classe", "SubClasse"};
+    static const char *const captions[] = {"Seção", "Divisão", "Grupo", "Classe", "Subclasse"};
+    static const char *const grids[] = {"DbgSecao", "DbgDivisao", "DbgGrupo", "DbgClasse"};
+    const int page = ui->PgcPrincipal->currentIndex();
+    if (page < PageSecao || page > PageSubClasse)
+        return;
+    const int nivel = page - PageSecao + 1;
+    const QString tab = QStringLiteral("_Tbs") + QLatin1String(levels[nivel - 1]);
+    const auto labelText = [this, &tab](const QString &name) {
+        const QLabel *label = findChild<QLabel *>(name + tab);
+        return label ? label->text() : QString();
+    };
+
+    PrintedPage printed;
+    printed.heading = nav.DescricaoPagina;
+    for (int i = 0; i < nivel; ++i) {
+        const QString level = QLatin1String(levels[i]);
+        printed.hierarchy.append({QString::fromUtf8(captions[i]), labelText(QStringLiteral("LblCod") + level),
+                                  labelText(QStringLiteral("LblDescricao") + level)});
+    }
+    if (nivel < 5) {
+        const DataGrid *grid = findChild<DataGrid *>(QLatin1String(grids[nivel - 1]));
+        const Query *list = grid->query();
+        printed.childrenTitle = grid->columnTitle(1);
+        if (list && list->isOpen()) {
+            const int code = list->columnIndex(grid->columnField(0));
+            const int description = list->columnIndex(grid->columnField(1));
+            for (int row = 0; row < list->recordCount(); ++row)
+                printed.children.append(
+                    {valueText(list->value(row, code)), valueText(list->value(row, description))});
+        }
+    }
+    printed.notes = printedNotes(
+        nivel, {nav.NotaExplicativa, nav.Compreende, nav.TambemCompreende, nav.NaoCompreende, nav.Notas});
+
+    QPrinter printer(QPrinter::HighResolution);
+    const PrintedPage::Level &item = printed.hierarchy.last();
+    printer.setDocName(item.caption + QLatin1Char(' ') + item.code);
+    if (!dialogs::choosePrinter(this, printer))
+        return;
+    const QString failure = printPaged(printer, printedPageHtml(printed),
+                                       printedSheetHeader(nav.DescricaoClassificacao, ui->LblBD->text()));
+    if (!failure.isEmpty())
+        dialogs::showError(this, failure);
 }

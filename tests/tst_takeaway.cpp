@@ -2,6 +2,7 @@
 #include "app/Dialogs.h"
 #include "app/LinkLabel.h"
 #include "search/SearchHistory.h"
+#include "takeaway/PagedPrint.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QMenu>
+#include <QPrinter>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -34,6 +37,16 @@ QStringList database()
                               "'Cobre; \"batido\"' || char(10) || 'à mão', '|cobre|batido|martelo|')"),
                QStringLiteral("INSERT INTO TST_1_ATIVIDADE VALUES ('B', '06', '062', '06202', '01', 3, "
                               "'Moinho de vento', '|moinho|vento|cobre|')")};
+}
+
+// The text of a PDF file as poppler reads it, lines kept apart.
+QString pdfText(const QString &path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed: %1>").arg(pdftotext.errorString());
+    return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
 }
 
 QByteArray readAll(const QString &path)
@@ -62,6 +75,10 @@ private slots:
 
     void recentSearchesAreOffered();
 
+    void printedLevelPageHoldsCodesAndNotes();
+    void printLinkOfASubclassAndCancelling();
+    void longPrintNumbersItsSheets();
+
 private:
     void search(const QString &text);
 
@@ -84,6 +101,13 @@ void TestTakeaway::init()
     m_out = std::make_unique<QTemporaryDir>();
     m_suggested.clear();
     m_recorder = dialogs::Recorder();
+    m_recorder.onPrint = [this](QPrinter &printer) {
+        if (m_answer.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_answer);
+        return true;
+    };
     m_recorder.onSaveFile = [this](QFileDialog &dialog) {
         m_suggested = dialog.selectedFiles().value(0);
         return m_answer;
@@ -290,6 +314,86 @@ void TestTakeaway::recentSearchesAreOffered()
     QVERIFY(cleared);
     QCOMPARE(offeredAfterDown(box), QStringList());
     QCOMPARE(SearchHistory().entries(), QStringList());
+}
+
+void TestTakeaway::printedLevelPageHoldsCodesAndNotes()
+{
+    browseDown(*m_running, {1, 1, 1, 1}); // class 06202
+    m_answer = m_out->filePath(QStringLiteral("classe.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m_recorder.modalCount, 1);
+    QCOMPARE(m_recorder.errors, QStringList());
+
+    const QString text = pdfText(m_answer);
+    const auto d = [](const char *code) { return tiny::description(QLatin1String(code)); };
+    for (const QString &expected :
+         {QStringLiteral("Alfa Teste — base de dados de"), QStringLiteral("Seção: B ") + d("B"),
+          QStringLiteral("Divisão: 06"), QStringLiteral("Grupo: 062 ") + d("062"),
+          QStringLiteral("Classe: 0620-2 ") + d("06202"),
+          QStringLiteral("Esta Classe contém as seguintes subclasses:"),
+          QStringLiteral("0620-2/01 ") + d("06202/01"), QStringLiteral("0620-2/02 ") + d("06202/02"),
+          QStringLiteral("Esta classe compreende ") +
+              tiny::notesOf(QStringLiteral("CCOMPRE"), QStringLiteral("06202")),
+          QStringLiteral("Esta classe compreende também ") +
+              tiny::notesOf(QStringLiteral("TCOMPRE"), QStringLiteral("06202")),
+          QStringLiteral("Esta classe não compreende ") +
+              tiny::notesOf(QStringLiteral("NCOMPRE"), QStringLiteral("06202")),
+          QStringLiteral("Notas ") + tiny::notesOf(QStringLiteral("NOTAS"), QStringLiteral("06202")),
+          QStringLiteral("Página 1 de 1")})
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral("\n in \n") + text));
+    // A class has no general explanatory note; only a section does.
+    QVERIFY(!text.contains(QStringLiteral("Notas Explicativas")));
+}
+
+void TestTakeaway::printLinkOfASubclassAndCancelling()
+{
+    browseDown(*m_running, {1, 1, 1, 1, 1}); // subclass 06202/02
+    QCOMPARE(m_running->page(), 6);
+    QVERIFY(!m_running->find<QWidget>(QStringLiteral("LblExportarLista_TbsSubClasse")));
+    auto *link = m_running->find<LinkLabel>(QStringLiteral("LblImprimir_TbsSubClasse"));
+    QVERIFY(link && link->isVisible());
+
+    m_answer.clear(); // the print dialog is cancelled
+    clickLink(link);
+    QCOMPARE(m_recorder.modalCount, 1);
+    QVERIFY(QDir(m_out->path()).isEmpty());
+
+    m_answer = m_out->filePath(QStringLiteral("subclasse.pdf"));
+    clickLink(link);
+    const QString text = pdfText(m_answer);
+    QVERIFY2(text.contains(QStringLiteral("Subclasse: 0620-2/02 ") +
+                           tiny::description(QStringLiteral("06202/02"))),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Classe: 0620-2 ")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Esta subclasse compreende ") +
+                           tiny::notesOf(QStringLiteral("CCOMPRE"), QStringLiteral("06202/02"))),
+             qPrintable(text));
+
+    // A file that cannot be written is reported, not printed halfway.
+    m_answer = m_out->filePath(QStringLiteral("sem-pasta/subclasse.pdf"));
+    clickLink(link);
+    QCOMPARE(m_recorder.errors.size(), 1);
+    QVERIFY2(m_recorder.errors[0].startsWith(QStringLiteral("Não foi possível gravar o arquivo")),
+             qPrintable(m_recorder.errors[0]));
+}
+
+void TestTakeaway::longPrintNumbersItsSheets()
+{
+    QString html;
+    for (int i = 1; i <= 150; ++i)
+        html += QStringLiteral("<p>linha %1</p>").arg(i);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_out->filePath(QStringLiteral("longo.pdf")));
+    QCOMPARE(printPaged(printer, html, QStringLiteral("Cabeçalho da edição")), QString());
+
+    const QString text = pdfText(printer.outputFileName());
+    const int sheets = text.count(QStringLiteral("Cabeçalho da edição"));
+    QVERIFY2(sheets >= 2, qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Página %1 de %1").arg(sheets)));
+    // Every line is printed once: none is lost or repeated at a sheet's edge.
+    for (int i = 1; i <= 150; ++i)
+        QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\blinha %1\\b").arg(i))), 1);
 }
 
 QTEST_MAIN(TestTakeaway)

@@ -20,6 +20,7 @@ packages=(
     time
     mdbtools-dev
     fonts-dejavu-core
+    poppler-utils
 )
 
 install_packages() {
