@@ -144,7 +144,7 @@ QString matchTooltip(const QVector<WordMatch> &matches, const ExplainedActivity 
                          ? QStringLiteral("<b><u>%1</u></b>").arg(keyword.toHtmlEscaped())
                          : keyword.toHtmlEscaped());
     }
-    QString html = QStringLiteral("<p style='white-space:pre-wrap'>Palavras-chave: %1</p><p>")
+    QString html = QStringLiteral("<p>Palavras-chave: %1</p><p style='white-space:pre'>")
                        .arg(shown.isEmpty() ? QStringLiteral("(nenhuma)") : shown.join(QLatin1String(", ")));
     QStringList lines;
     for (const WordMatch &match : matches) {

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QHelpEvent>
+#include <QLocale>
 #include <QPrinter>
 #include <QShortcut>
 #include <QToolTip>
@@ -95,6 +96,15 @@ private:
     DataGrid *m_grid;
     std::function<QString(int)> m_explain;
 };
+
+// The database date as a sentence reads it ("março de 2026"); empty when it could not be read.
+QString databaseDateOf(const Query &dataBanco)
+{
+    if (!dataBanco.isOpen() || dataBanco.isEmpty() || dataBanco.field(0).isNull())
+        return {};
+    return QLocale(QLocale::Portuguese, QLocale::Brazil)
+        .toString(dataBanco.field(0).asDateTime().date(), QStringLiteral("MMMM 'de' yyyy"));
+}
 
 QString valueText(const QVariant &value)
 {
@@ -296,8 +306,9 @@ void TFrmMain::printLevelPage()
     printer.setDocName(item.caption + QLatin1Char(' ') + item.code);
     if (!dialogs::choosePrinter(this, printer))
         return;
-    const QString failure = printPaged(printer, printedPageHtml(printed),
-                                       printedSheetHeader(nav.DescricaoClassificacao, ui->LblBD->text()));
+    const QString failure =
+        printPaged(printer, printedPageHtml(printed),
+                   printedSheetHeader(nav.DescricaoClassificacao, databaseDateOf(DtmMain.QryDataBanco)));
     if (!failure.isEmpty())
         dialogs::showError(this, failure);
 }
