@@ -249,7 +249,9 @@ QString TFrmMain::matchExplanation(int row)
     };
     const ExplainedActivity activity{m_searchKeywords->ofRow(row), text("Codigo_Cla"), text("Codigo_Sub"),
                                      text("CodigoClasse"), text("CodigoSubClasse")};
-    return matchTooltip(explainMatch(m_searchWords, activity), activity);
+    // The whole description first: the grid may show it cut.
+    return QStringLiteral("<p><b>%1</b></p>").arg(text("Descricao_Cla").toHtmlEscaped()) +
+           matchTooltip(explainMatch(m_searchWords, activity), activity);
 }
 
 void TFrmMain::showMatchExplanation()

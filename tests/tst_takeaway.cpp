@@ -217,6 +217,7 @@ void TestTakeaway::hoveredResultExplainsItsMatch()
                                                 QStringLiteral("Envelhecimento de cata-vento de cobre"),
                                                 QStringLiteral("Moinho de vento")}));
     const QString tip = tooltipOver(grid, 2);
+    QVERIFY2(tip.startsWith(QStringLiteral("<p><b>Moinho de vento</b></p>")), qPrintable(tip));
     QVERIFY2(tip.contains(QStringLiteral("Palavras-chave: moinho, vento, <b><u>cobre</u></b>")),
              qPrintable(tip));
     QVERIFY2(tip.contains(QStringLiteral("<i>*obre</i> — palavra-chave que termina em “obre”: <b>cobre</b>")),
