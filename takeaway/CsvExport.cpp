@@ -23,11 +23,6 @@ QString quoted(const QString &text)
            QLatin1Char('"');
 }
 
-QString plainField(const QString &text)
-{
-    return needsQuotes(text) ? quoted(text) : text;
-}
-
 // Spreadsheets read a field that does not begin with a quote up to the next ';' as it stands,
 // formula included; only a code holding ';' or a line break needs the formula quoted as a whole.
 QString codeField(const QString &code)
@@ -39,6 +34,16 @@ QString codeField(const QString &code)
                    code.contains(QLatin1Char('\r'))
                ? quoted(formula)
                : formula;
+}
+
+// A text that begins as a formula would be run by the spreadsheet ("-" and "+" included):
+// written as a formula that gives the text back.
+QString plainField(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return codeField(text);
+    return needsQuotes(text) ? quoted(text) : text;
 }
 
 QString rowText(const QStringList &fields, const QVector<int> &codeColumns)

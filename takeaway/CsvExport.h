@@ -7,6 +7,8 @@
 
 // A list written for spreadsheet programs: UTF-8 with a byte-order mark (so that accents open
 // right), ';' between fields (the separator where the decimal mark is a comma), CRLF between rows.
+// A text beginning with '=', '+', '-' or '@' is written as a formula giving that text, so that
+// the spreadsheet shows it rather than runs it.
 struct CsvTable {
     QStringList header;
     QVector<QStringList> rows;

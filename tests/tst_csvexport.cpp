@@ -40,13 +40,16 @@ void TestCsvExport::bytesOfATable()
         {QStringLiteral("0111-3/01"), QStringLiteral("Cobre; \"batido\"\nà mão"), QString(),
          QStringLiteral("ZELT 2.1 - Subclasses")},
         {QString(), QStringLiteral("  espaços mantidos "), QStringLiteral("a"), QStringLiteral("E")},
+        {QStringLiteral("9"), QStringLiteral("-lixo; \"reciclado\""), QStringLiteral("=1+1"),
+         QStringLiteral("@x")},
     };
     const QByteArray expected =
         QByteArray("\xEF\xBB\xBF") +
         QStringLiteral("Código;Descrição;Palavras-chave;Edição\r\n"
                        "=\"01\";Lavoura;trigo, milho;ZELT 2.0\r\n"
                        "=\"0111-3/01\";\"Cobre; \"\"batido\"\"\nà mão\";;ZELT 2.1 - Subclasses\r\n"
-                       ";  espaços mantidos ;a;E\r\n")
+                       ";  espaços mantidos ;a;E\r\n"
+                       "=\"9\";\"=\"\"-lixo; \"\"\"\"reciclado\"\"\"\"\"\"\";=\"=1+1\";=\"@x\"\r\n")
             .toUtf8();
     QCOMPARE(csvBytes(table), expected);
 }
