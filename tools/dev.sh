@@ -20,6 +20,11 @@ packages=(
     time
     mdbtools-dev
     fonts-dejavu-core
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    file
 )
 
 install_packages() {
