@@ -25,8 +25,10 @@ class TFrmMain : public QMainWindow
 public:
     // FormCreate runs inside the constructor; FormShow on the first show; FormClose on close.
     // The database is <baseDirectory>/Database/ZELT.mdb; an empty baseDirectory means the
-    // executable's directory (tests and the screenshot tour point it elsewhere).
-    explicit TFrmMain(TDtmMain &dtm, const QString &baseDirectory = QString(), QWidget *parent = nullptr);
+    // executable's directory (tests and the screenshot tour point it elsewhere). A databaseFile
+    // (the command line's --database) is opened instead.
+    explicit TFrmMain(TDtmMain &dtm, const QString &baseDirectory = QString(),
+                      const QString &databaseFile = QString(), QWidget *parent = nullptr);
     ~TFrmMain() override;
 
     NavigationState nav;
@@ -122,6 +124,7 @@ private:
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
+    QString m_databaseFile;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
     std::unique_ptr<SearchKeywords> m_searchKeywords;

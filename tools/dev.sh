@@ -21,6 +21,11 @@ packages=(
     mdbtools-dev
     fonts-dejavu-core
     poppler-utils
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    file
 )
 
 install_packages() {
