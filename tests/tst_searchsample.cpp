@@ -81,6 +81,7 @@ private Q_SLOTS:
     void cleanup();
     void examplesFindWhatTheyDescribe_data();
     void examplesFindWhatTheyDescribe();
+    void synonymsLeadToWhatIsFiledUnderTheOtherWord();
 
 private:
     QTemporaryDir m_base;
@@ -198,6 +199,31 @@ void TestSearchSample::examplesFindWhatTheyDescribe()
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);
+}
+
+
+// The help window promises that "venda de carros" finds what is filed under "comercio de carros";
+// the search reads only the keywords, so the sample's keywords must carry the synonyms.
+void TestSearchSample::synonymsLeadToWhatIsFiledUnderTheOtherWord()
+{
+    auto *combo = m_window->findChild<DataLookupCombo *>(QStringLiteral("CmbClassificacao"));
+    const int index = combo->findText(QStringLiteral("ZELT 2.0"));
+    QVERIFY(index >= 0);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    m_window->findChild<QLineEdit *>(QStringLiteral("EdtPesquisa"))->setText(QStringLiteral("venda de carros"));
+    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("BtnPesquisa")), Qt::LeftButton);
+    QCOMPARE(m_recorder.errors, QStringList());
+
+    const Query &results = m_dtm->QryPesquisa;
+    const int descricao = results.columnIndex(QStringLiteral("Descricao"));
+    QStringList comercio;
+    for (int row = 0; row < results.recordCount(); ++row) {
+        const QString text = results.value(row, descricao).toString();
+        if (text.startsWith(QStringLiteral("Comércio de carros ")))
+            comercio.append(text);
+    }
+    QVERIFY2(!comercio.isEmpty(), "no activity described as \"Comércio de carros ...\" was found");
 }
 
 QTEST_MAIN(TestSearchSample)
