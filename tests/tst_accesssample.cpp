@@ -148,8 +148,8 @@ void TestAccessSample::initTestCase()
     QCOMPARE(generate({"--format", "sqlite", m_sqlite}), 0);
     QCOMPARE(sqlite3_open_v2(m_sqlite.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid", -1, &statement,
-                       nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid", -1,
+                       &statement, nullptr);
     while (sqlite3_step(statement) == SQLITE_ROW)
         m_tables.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
     sqlite3_finalize(statement);
@@ -300,9 +300,9 @@ void TestAccessSample::writerKeepsEveryKindOfText()
         "Ελληνικά και русский",
         "plain then ĀĀ", // U+0100: its low byte is zero, so this text stays uncompressed
         "smile 😀 ok",
-        QString("ábc\r\n").repeated(60),   // just over the inline limit
-        QString("Nota ").repeated(800),    // one long-value row
-        QString("xyz€").repeated(1500),    // two pages, partly two-byte characters
+        QString("ábc\r\n").repeated(60),      // just over the inline limit
+        QString("Nota ").repeated(800),       // one long-value row
+        QString("xyz€").repeated(1500),       // two pages, partly two-byte characters
         QString("0123456789").repeated(2100), // a chain of six rows
     };
     const QString path = m_dir.filePath("texts.mdb");
@@ -318,8 +318,8 @@ void TestAccessSample::writerKeepsEveryKindOfText()
         for (int i = 0; i < texts.size(); ++i) {
             const std::string text = texts.at(i).toStdString();
             const makedb::Value shortText = texts.at(i).size() <= 255
-                ? makedb::Value{makedb::Value::Kind::Text, 0, text}
-                : makedb::Value{};
+                                                ? makedb::Value{makedb::Value::Kind::Text, 0, text}
+                                                : makedb::Value{};
             writer.addRow({{makedb::Value::Kind::Number, i, {}},
                            shortText,
                            {makedb::Value::Kind::Text, 0, text},

@@ -71,7 +71,6 @@ constexpr int kRounds = 1; // the sanitizers make each read slow
 constexpr int kRounds = 3;
 #endif
 
-
 // A burst lands where a reader can tell: the page's type and owner (and a long-value page's row
 // count), its row offsets, or the pointer that starts a row of a long-value chain (a page of one
 // full row). A data page's row count is left alone: a smaller one only hides rows, which a
@@ -214,8 +213,8 @@ void TestDamagedAccessSample::zeroedPages_data()
         QTest::addRow("system page %d", page) << page;
     std::mt19937 random(15);
     for (int i = 0; i < 25 * kRounds; ++i) {
-        const int page = i % 2 ? m_lvalPages[random() % m_lvalPages.size()]
-                               : m_dataPages[random() % m_dataPages.size()];
+        const int page =
+            i % 2 ? m_lvalPages[random() % m_lvalPages.size()] : m_dataPages[random() % m_dataPages.size()];
         QTest::addRow("%s page %d (%d)", i % 2 ? "long-value" : "data", page, i) << page;
     }
 }

@@ -38,7 +38,8 @@ void AccessWriter::beginTable(const Table &table)
     std::vector<jet::ColumnSpec> columns;
     for (const auto &column : table.columns)
         columns.push_back(columnSpec(column));
-    m_table.emplace(jet::Catalogue::TableEntry{table.name, jet::TableDefinition(columns), m_file.allocate(), 0, {}});
+    m_table.emplace(
+        jet::Catalogue::TableEntry{table.name, jet::TableDefinition(columns), m_file.allocate(), 0, {}});
     m_page.reset();
 }
 

@@ -41,8 +41,8 @@ void rc4(const std::uint8_t *key, std::size_t keyLength, std::uint8_t *data, std
 
 std::vector<ColumnSpec> catalogueColumns()
 {
-    return {{"Id", LongType},    {"ParentId", LongType}, {"Name", TextType, 128},
-            {"Type", IntegerType}, {"Flags", LongType},  {"LvProp", OleType}};
+    return {{"Id", LongType},      {"ParentId", LongType}, {"Name", TextType, 128},
+            {"Type", IntegerType}, {"Flags", LongType},    {"LvProp", OleType}};
 }
 
 Value number(long long value)
@@ -120,13 +120,22 @@ Bytes Catalogue::usageMap(const std::vector<std::uint32_t> &pages)
 
 void Catalogue::finish(LongValues &longValues, const std::string &creationDate)
 {
-    TableEntry catalogue{"MSysObjects", TableDefinition(catalogueColumns()), m_catalogueDefinitionPage, 0, {}};
+    TableEntry catalogue{
+        "MSysObjects", TableDefinition(catalogueColumns()), m_catalogueDefinitionPage, 0, {}};
     std::vector<Row> rows;
-    rows.push_back({number(m_catalogueDefinitionPage), number(0), {Value::Kind::Text, 0, "MSysObjects"},
-                    number(TableObject), number(SystemObjectFlags), {}});
+    rows.push_back({number(m_catalogueDefinitionPage),
+                    number(0),
+                    {Value::Kind::Text, 0, "MSysObjects"},
+                    number(TableObject),
+                    number(SystemObjectFlags),
+                    {}});
     for (const auto &table : m_tables)
-        rows.push_back({number(table.definitionPage), number(0), {Value::Kind::Text, 0, table.name},
-                        number(TableObject), number(0), {}});
+        rows.push_back({number(table.definitionPage),
+                        number(0),
+                        {Value::Kind::Text, 0, table.name},
+                        number(TableObject),
+                        number(0),
+                        {}});
     DataPage page(m_catalogueDefinitionPage);
     std::uint32_t pageNumber = m_file.allocate();
     for (const Row &row : rows) {

@@ -15,7 +15,11 @@ std::u16string utf16(const std::string &utf8)
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 0;
         if (length == 0 || i + length > utf8.size())
             throw std::invalid_argument("text is not UTF-8");
         char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
@@ -88,7 +92,8 @@ double encodeDateTime(const std::string &text)
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
                     &tail) != 6)
         throw std::invalid_argument("not a date and time: " + text);
-    const long long days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + 25569;
+    const long long days =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + 25569;
     return static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 

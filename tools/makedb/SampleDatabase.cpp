@@ -16,8 +16,9 @@ long long writeSampleDatabase(const std::string &path, int scale, SampleFormat f
     partial += ".partial";
     fs::remove(partial); // left by an interrupted run
     try {
-        const long long activities = format == SampleFormat::Access ? writeAccessSample(partial.string(), scale)
-                                                                    : writeSqliteSample(partial.string(), scale);
+        const long long activities = format == SampleFormat::Access
+                                         ? writeAccessSample(partial.string(), scale)
+                                         : writeSqliteSample(partial.string(), scale);
         fs::rename(partial, target);
         return activities;
     } catch (...) {

@@ -40,8 +40,7 @@ private:
     Row m_row;
 };
 
-template <typename Rows>
-void writeTable(TableSink &sink, const Table &table, Rows rows)
+template <typename Rows> void writeTable(TableSink &sink, const Table &table, Rows rows)
 {
     sink.beginTable(table);
     rows([&](const RowBuilder &builder) { sink.addRow(builder.row()); });
@@ -71,7 +70,12 @@ long long writeEdition(TableSink &sink, const Edition &edition, int scale)
         for (const auto &s : edition.sections)
             for (const auto &d : s.divisions)
                 for (const auto &g : d.groups)
-                    emit(RowBuilder().text(s.code).text(d.code).text(g.code).text(g.description).notes(g.notes));
+                    emit(RowBuilder()
+                             .text(s.code)
+                             .text(d.code)
+                             .text(g.code)
+                             .text(g.description)
+                             .notes(g.notes));
     });
     writeTable(sink, tables[3], [&](const Emit &emit) {
         for (const auto &s : edition.sections)

@@ -32,15 +32,16 @@ std::vector<Table> editionTables(const std::string &prefix)
 {
     return {
         {prefix + "_Secao",
-         with({text("CODIGO_SEC", 1), text("DESCRICAO_SEC", 255), text("CODIGO_DIV1", 2), text("CODIGO_DIV2", 2),
-               memo("NTEXP_SEC")},
+         with({text("CODIGO_SEC", 1), text("DESCRICAO_SEC", 255), text("CODIGO_DIV1", 2),
+               text("CODIGO_DIV2", 2), memo("NTEXP_SEC")},
               "SEC"),
          {{true, "CODIGO_SEC"}}},
         {prefix + "_Divisao",
          with({text("CODIGO_SEC", 1), text("CODIGO_DIV", 2), text("DESCRICAO_DIV", 255)}, "DIV"),
          {{true, "CODIGO_DIV"}, {false, "CODIGO_SEC"}}},
         {prefix + "_Grupo",
-         with({text("CODIGO_SEC", 1), text("CODIGO_DIV", 2), text("CODIGO_GRP", 3), text("DESCRICAO_GRP", 255)},
+         with({text("CODIGO_SEC", 1), text("CODIGO_DIV", 2), text("CODIGO_GRP", 3),
+               text("DESCRICAO_GRP", 255)},
               "GRP"),
          {{true, "CODIGO_GRP"}, {false, "CODIGO_DIV"}}},
         {prefix + "_Classe",
@@ -56,8 +57,13 @@ std::vector<Table> editionTables(const std::string &prefix)
         // The keyword column comes before the long description so that a search reading every
         // keyword list does not walk the description's overflow pages.
         {prefix + "_Atividade",
-         {text("Codigo_Sec", 1), text("Codigo_Div", 2), text("Codigo_Grp", 3), text("Codigo_Cla", 5),
-          text("Codigo_Sub", 2), {"Codigo_Cla_Seq", ColumnType::Long}, text("Palavra_Chave", 255),
+         {text("Codigo_Sec", 1),
+          text("Codigo_Div", 2),
+          text("Codigo_Grp", 3),
+          text("Codigo_Cla", 5),
+          text("Codigo_Sub", 2),
+          {"Codigo_Cla_Seq", ColumnType::Long},
+          text("Palavra_Chave", 255),
           memo("Descricao_Cla")},
          {{false, "Codigo_Cla, Codigo_Sub"}}},
     };
@@ -67,8 +73,12 @@ std::vector<Table> sharedTables()
 {
     return {
         {"ZELT_Classificacao",
-         {{"Cod_Classificacao", ColumnType::Long}, text("Descricao", 100), text("Tabela", 50),
-          {"Status", ColumnType::Integer}, text("Descricao_Pagina", 150), {"Data_Atualizacao", ColumnType::DateTime}},
+         {{"Cod_Classificacao", ColumnType::Long},
+          text("Descricao", 100),
+          text("Tabela", 50),
+          {"Status", ColumnType::Integer},
+          text("Descricao_Pagina", 150),
+          {"Data_Atualizacao", ColumnType::DateTime}},
          {{true, "Cod_Classificacao"}}},
         {"ZELT_Sinonimo", {text("PALAVRA_SIN", 50), text("SINONIMO_SIN", 50)}, {{false, "PALAVRA_SIN"}}},
         {"ZELT_PALAVRA_NAO", {text("Palavra_Pan", 50)}, {{true, "Palavra_Pan"}}},

@@ -70,8 +70,9 @@ public:
     {
         // A fixed page size and no journal: the same arguments give the same bytes, and a failed
         // run is thrown away whole anyway.
-        m_db.execute("PRAGMA page_size = 4096; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-                     "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = MEMORY");
+        m_db.execute(
+            "PRAGMA page_size = 4096; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = MEMORY");
         m_db.execute("BEGIN");
     }
     ~SqliteSink() override { sqlite3_finalize(m_insert); }
@@ -101,8 +102,8 @@ public:
             const int column = static_cast<int>(i) + 1;
             int rc = SQLITE_OK;
             if (value.kind == Value::Kind::Text)
-                rc = sqlite3_bind_text(m_insert, column, value.text.data(), static_cast<int>(value.text.size()),
-                                       SQLITE_TRANSIENT);
+                rc = sqlite3_bind_text(m_insert, column, value.text.data(),
+                                       static_cast<int>(value.text.size()), SQLITE_TRANSIENT);
             else if (value.kind == Value::Kind::Number)
                 rc = sqlite3_bind_int64(m_insert, column, value.number);
             else
@@ -122,8 +123,8 @@ public:
         m_insert = nullptr;
         for (const auto &index : m_table.indexes) {
             const std::string name = m_table.name + "_" + index.columns.substr(0, index.columns.find(','));
-            m_db.execute(std::string(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + name + " ON " +
-                         m_table.name + " (" + index.columns + ")");
+            m_db.execute(std::string(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + name +
+                         " ON " + m_table.name + " (" + index.columns + ")");
         }
     }
 
