@@ -7,7 +7,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZELT"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
     QApplication::setApplicationVersion(QStringLiteral(ZELT_VERSION));
 
     TDtmMain DtmMain;

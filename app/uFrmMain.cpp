@@ -62,6 +62,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
     }
 
     bindWidgets();
+    bindKeyboard();
     guard([this] { FormCreate(); });
 }
 
@@ -105,9 +106,14 @@ void TFrmMain::FormCreate()
     DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
                                         directory +
                                         QStringLiteral("Database\\ZELT.mdb;Persist Security Info=False"));
-    DtmMain.ADCMain.open();
-    DtmMain.QryClassificacao.open();
-    DtmMain.QryDataBanco.open();
+    try {
+        DtmMain.ADCMain.open();
+        DtmMain.QryClassificacao.open();
+        DtmMain.QryDataBanco.open();
+    } catch (const DataError &error) {
+        throw DataError(databaseOpenFailure(DtmMain.ADCMain.databasePath(), DtmMain.ADCMain.isOpen(),
+                                            error.message()));
+    }
 }
 
 void TFrmMain::FormShow()
@@ -124,10 +130,16 @@ void TFrmMain::FormShow()
         ui->LblBD->adjustSize();
         nav.CodClassificacao = DtmMain.QryClassificacao.fieldByName(keyField).asString();
         CarregaClassificacao(nav.CodClassificacao);
+    } else {
+        // The designed "Abril/2003" is not a date of this database.
+        ui->LblBD->clear();
     }
     MudaCaptionLink(1);
     ui->LblVersao->setText(QStringLiteral("Versão: ") + LeVersaoArquivo());
     ui->LblVersao->adjustSize();
+    // The dispatcher is not run for this first showing of the home page: typing goes to the
+    // search box all the same.
+    ui->EdtPesquisa->setFocus(Qt::OtherFocusReason);
 }
 
 void TFrmMain::FormClose()

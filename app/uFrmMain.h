@@ -103,8 +103,12 @@ protected:
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
     void bindWidgets();
+    // Enter on buttons, the focus on entering a page, the keys up and home (app/uFrmMainKeyboard.cpp).
+    void bindKeyboard();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
+    // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
+    void jumpFromResults();
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;

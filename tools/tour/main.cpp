@@ -54,7 +54,6 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
@@ -109,7 +108,7 @@ int main(int argc, char *argv[])
     const auto saveErrors = [&] {
         for (; errors < recorder.errors.size(); ++errors) {
             std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
-            allSaved &= pictures.saveBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
+            allSaved &= pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(),
                                          recorder.errors[errors],
                                          QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
         }
