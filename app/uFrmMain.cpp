@@ -35,6 +35,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
 {
     initResources();
     ui->setupUi(this);
+    m_designedSize = size();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
@@ -85,11 +86,28 @@ void TFrmMain::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    // The border is fixed: a window shown in its designed size keeps it; a maximised one is
-    // held by the window manager.
-    if (!(windowState() & Qt::WindowMaximized))
-        setFixedSize(size());
+    holdBorder();
     guard([this] { FormShow(); });
+}
+
+void TFrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        holdBorder();
+}
+
+// The border is fixed: in its designed size the window cannot be resized by dragging (its least
+// and largest sizes are the same), also after a restore from maximised; maximised, it may take
+// the screen, which the window manager sizes.
+void TFrmMain::holdBorder()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        setMinimumSize(m_designedSize);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(m_designedSize);
+    }
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)

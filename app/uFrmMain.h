@@ -99,6 +99,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
@@ -107,6 +108,7 @@ private:
     void bindKeyboard();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
+    void holdBorder();
     // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
     void jumpFromResults();
 
@@ -114,4 +116,5 @@ private:
     QString m_baseDirectory;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
+    QSize m_designedSize;
 };

@@ -20,6 +20,10 @@ packages=(
     time
     mdbtools-dev
     fonts-dejavu-core
+    xvfb
+    xauth
+    openbox
+    x11-utils
 )
 
 install_packages() {
