@@ -109,6 +109,7 @@ private:
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
     void holdBorder();
+    void requireEdition() const;
     // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
     void jumpFromResults();
 

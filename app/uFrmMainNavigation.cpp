@@ -202,8 +202,17 @@ void TFrmMain::LblLinkCabecalho1Click(QObject *Sender)
     }
 }
 
+// After a start-up that loaded no edition there are no tables to read: say so, and stay home.
+void TFrmMain::requireEdition() const
+{
+    if (nav.PrefixoTabela.isEmpty())
+        throw DataError(QStringLiteral("Nenhuma classificação está carregada: não há estrutura a mostrar nem "
+                                       "atividades a pesquisar."));
+}
+
 void TFrmMain::BtnEstruturaClick()
 {
+    requireEdition();
     ui->PgcPrincipal->setCurrentIndex(PageEstrutura);
     PgcPrincipalChange(ui->TbsEstrutura);
 }

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void enterPressesFocusedButtons();
     void keysGoUpAndHome();
     void helpTextsNeverScrollApart();
+    void resultWithMissingAncestorIsRefused();
 
 private:
     std::unique_ptr<RunningWindow> startSample();
@@ -321,6 +322,40 @@ void TestInputPath::helpTextsNeverScrollApart()
     };
     clickLink(r->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
     QCOMPARE(m_recorder.modalCount, 1);
+}
+
+// Inconsistent data: a result whose class is missing from its group's list. The click is
+// reported and refused; the results stay on show with their labels, and every later click opens
+// the row clicked, never one of a list left over from the previous page.
+void TestInputPath::resultWithMissingAncestorIsRefused()
+{
+    auto r = startTiny();
+    QVERIFY(r);
+    pickEdition(*r, QStringLiteral("Beta Defeituosa"));
+    browseDown(*r, {1, 1, 1, 1});
+    QCOMPARE(r->text(QStringLiteral("LblCodClasse_TbsClasse")), QStringLiteral("0820-2"));
+
+    QTest::keyClick(r->window->windowHandle(), Qt::Key_Home, Qt::AltModifier);
+    r->find<QLineEdit>(QStringLiteral("EdtPesquisa"))->setText(QStringLiteral("inexistente"));
+    QTest::mouseClick(r->find<QPushButton>(QStringLiteral("BtnPesquisa")), Qt::LeftButton);
+    auto *results = r->find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    const int missing = rowShowing(results, 0, QStringLiteral("0829-9"));
+    const int present = rowShowing(results, 0, QStringLiteral("0820-2"));
+    QVERIFY(missing >= 0 && present >= 0);
+
+    clickRow(results, missing);
+    QCOMPARE(m_recorder.errors.size(), 1);
+    QVERIFY2(m_recorder.errors.first().contains(QLatin1String("08299")), qPrintable(m_recorder.errors.first()));
+    QCOMPARE(r->page(), 7);
+    QCOMPARE(r->text(QStringLiteral("LblItemPesquisado")), QStringLiteral("INEXISTENTE"));
+    QCOMPARE(r->window->nav.VeioDaPesquisa, 1);
+    QCOMPARE(results->currentIndex().row(), missing);
+
+    clickRow(results, present);
+    QCOMPARE(m_recorder.errors.size(), 1);
+    QCOMPARE(r->page(), 5);
+    QCOMPARE(r->text(QStringLiteral("LblCodClasse_TbsClasse")), QStringLiteral("0820-2"));
+    QCOMPARE(r->text(QStringLiteral("LblCodGrupo_TbsClasse")), QStringLiteral("082"));
 }
 
 QTEST_MAIN(TestInputPath)
