@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/uFrmMain.h"
 #include "data/UDtmMain.h"
 
@@ -6,8 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZELT"));
-    QApplication::setApplicationVersion(QStringLiteral(ZELT_VERSION));
+    nameApplication();
 
     TDtmMain DtmMain;
     TFrmMain FrmMain(DtmMain);

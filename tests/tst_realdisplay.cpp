@@ -1,6 +1,7 @@
 // What only a real X server with a window manager shows: the focus of an active window, window
 // titles as the window manager reads them, the border after maximising and restoring, and a
 // whole session with the keyboard alone. Skipped, with the reason, where Xvfb is not installed.
+#include "app/Application.h"
 #include "app/DataGrid.h"
 #include "app/Dialogs.h"
 #include "app/LinkLabel.h"
@@ -77,6 +78,7 @@ private:
 void TestRealDisplay::init()
 {
     ZELT_SKIP_WITHOUT_X();
+    nameApplication();
     m_db = std::make_unique<DatabaseFolder>();
 }
 

@@ -3,6 +3,7 @@
 // box or modal window a step raised) into OUTDIR.
 #include "Tour.h"
 
+#include "app/Application.h"
 #include "app/Dialogs.h"
 #include "data/UDtmMain.h"
 
@@ -54,6 +55,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    nameApplication();
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
