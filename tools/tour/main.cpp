@@ -119,7 +119,7 @@ int main(int argc, char *argv[])
     window.show();
     QApplication::processEvents();
 
-    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps();
+    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() + personSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
