@@ -209,9 +209,10 @@ void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
 // The keyboard's way to open the current row, as a click on it would.
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
-    const bool activate = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-                          event->key() == Qt::Key_Space;
-    if (activate && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && currentIndex().isValid()) {
+    const bool activate =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (activate && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        currentIndex().isValid()) {
         event->accept();
         emit cellClicked();
         return;

@@ -61,8 +61,8 @@ void LinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
 
 void LinkLabel::keyPressEvent(QKeyEvent *event)
 {
-    const bool activate = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-                          event->key() == Qt::Key_Space;
+    const bool activate =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
     if (activate && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         event->accept();
         emit clicked();

@@ -129,8 +129,8 @@ void TFrmMain::FormCreate()
         DtmMain.QryClassificacao.open();
         DtmMain.QryDataBanco.open();
     } catch (const DataError &error) {
-        throw DataError(databaseOpenFailure(DtmMain.ADCMain.databasePath(), DtmMain.ADCMain.isOpen(),
-                                            error.message()));
+        throw DataError(
+            databaseOpenFailure(DtmMain.ADCMain.databasePath(), DtmMain.ADCMain.isOpen(), error.message()));
     }
 }
 

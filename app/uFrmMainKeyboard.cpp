@@ -53,9 +53,14 @@ void TFrmMain::bindKeyboard()
     // A page entered takes the focus on its list, so that the arrows and Enter work at once; the
     // home page gives it to the search box itself.
     connect(ui->PgcPrincipal, &QStackedWidget::currentChanged, this, [this](int page) {
-        QWidget *const firstStop[] = {nullptr,          ui->DBGEstrutura, ui->DbgSecao,
-                                      ui->DbgDivisao,   ui->DbgGrupo,     ui->DbgClasse,
-                                      ui->LblListarAtividades_TbsSubClasse, ui->DbgPesquisa};
+        QWidget *const firstStop[] = {nullptr,
+                                      ui->DBGEstrutura,
+                                      ui->DbgSecao,
+                                      ui->DbgDivisao,
+                                      ui->DbgGrupo,
+                                      ui->DbgClasse,
+                                      ui->LblListarAtividades_TbsSubClasse,
+                                      ui->DbgPesquisa};
         if (page > 0 && page < int(std::size(firstStop)))
             firstStop[page]->setFocus(Qt::OtherFocusReason);
     });

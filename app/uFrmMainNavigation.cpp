@@ -44,8 +44,9 @@ void readCodes(const Query &list, int count, NavigationState &nav)
 void standOn(Query &list, const char *column, const QString &code)
 {
     if (!list.locate(QLatin1String(column), code)) {
-        throw DataError(QStringLiteral("Dados inconsistentes: o código %1 (%2) do resultado não existe em %3.")
-                            .arg(code, QLatin1String(column), list.name()));
+        throw DataError(
+            QStringLiteral("Dados inconsistentes: o código %1 (%2) do resultado não existe em %3.")
+                .arg(code, QLatin1String(column), list.name()));
     }
 }
 

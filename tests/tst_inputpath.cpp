@@ -277,7 +277,8 @@ void TestInputPath::keysGoUpAndHome()
     QCOMPARE(r->page(), 6);
     const QVector<int> upwards = {5, 4, 3, 2, 1};
     for (int i = 0; i < upwards.size(); ++i) {
-        QTest::keyClick(window, i % 2 ? Qt::Key_Left : Qt::Key_Backspace, i % 2 ? Qt::AltModifier : Qt::NoModifier);
+        QTest::keyClick(window, i % 2 ? Qt::Key_Left : Qt::Key_Backspace,
+                        i % 2 ? Qt::AltModifier : Qt::NoModifier);
         QCOMPARE(r->page(), upwards[i]);
     }
     QCOMPARE(columnTexts(r->gridOfPage(1), 0), QStringList({"A", "B"}));
@@ -346,7 +347,8 @@ void TestInputPath::resultWithMissingAncestorIsRefused()
 
     clickRow(results, missing);
     QCOMPARE(m_recorder.errors.size(), 1);
-    QVERIFY2(m_recorder.errors.first().contains(QLatin1String("08299")), qPrintable(m_recorder.errors.first()));
+    QVERIFY2(m_recorder.errors.first().contains(QLatin1String("08299")),
+             qPrintable(m_recorder.errors.first()));
     QCOMPARE(r->page(), 7);
     QCOMPARE(r->text(QStringLiteral("LblItemPesquisado")), QStringLiteral("INEXISTENTE"));
     QCOMPARE(r->window->nav.VeioDaPesquisa, 1);

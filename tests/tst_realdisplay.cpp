@@ -139,7 +139,8 @@ void TestRealDisplay::focusStartsInTheSearchBox()
 // warning box has no icon and one OK button.
 void TestRealDisplay::titlesAsGiven()
 {
-    auto r = startMaximised({QStringLiteral("UPDATE ZELT_Classificacao SET Status = 1 WHERE Tabela = 'TST_2'")});
+    auto r =
+        startMaximised({QStringLiteral("UPDATE ZELT_Classificacao SET Status = 1 WHERE Tabela = 'TST_2'")});
     QVERIFY(r);
     QCOMPARE(title(r->window.get()), QStringLiteral("ZELTWeb"));
 
@@ -193,7 +194,9 @@ void TestRealDisplay::borderFixedAfterRestore()
     TFrmMain *window = r->window.get();
     QVERIFY(window->windowState() & Qt::WindowMaximized);
     QVERIFY(window->width() > 804);
-    const auto hints = [window] { return XServer::property(window->winId(), QStringLiteral("WM_NORMAL_HINTS")); };
+    const auto hints = [window] {
+        return XServer::property(window->winId(), QStringLiteral("WM_NORMAL_HINTS"));
+    };
     const auto resizable = [window] {
         return XServer::property(window->winId(), QStringLiteral("_NET_WM_ALLOWED_ACTIONS"))
             .contains(QLatin1String("_NET_WM_ACTION_RESIZE"));

@@ -49,10 +49,10 @@ QString XServer::start()
     // Xvfb picks a free display itself and writes its number on the given descriptor.
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
-    m_server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                             QStringLiteral("-screen"), QStringLiteral("0"),
-                                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+    m_server->start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                     QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                     QStringLiteral("tcp")});
     QDeadlineTimer deadline(10000);
     while (!m_server->canReadLine() && !deadline.hasExpired()) {
         if (!m_server->waitForReadyRead(200) && m_server->state() == QProcess::NotRunning)
@@ -70,7 +70,8 @@ QString XServer::start()
     m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     // The window manager is running once it has named itself on the root window.
     while (!deadline.hasExpired()) {
-        if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        if (run(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                 .contains(QLatin1String("window id")))
             return {};
         if (m_windowManager->state() == QProcess::NotRunning)
@@ -82,8 +83,7 @@ QString XServer::start()
 
 QString XServer::property(unsigned long window, const QString &name)
 {
-    const QString text =
-        run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), name});
+    const QString text = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), name});
     // "NAME(TYPE) = value", or "NAME(TYPE):" followed by lines of values.
     const qsizetype equals = text.indexOf(QLatin1String(" = "));
     if (equals >= 0 && !text.left(equals).contains(QLatin1Char('\n'))) {

@@ -35,24 +35,24 @@ private:
 // main() of a test class that needs the X server: starts it before the application. Where Xvfb is
 // not installed the class runs offscreen with every test skipped; where it is installed but the
 // server or the window manager does not start, every test fails with the reason.
-#define ZELT_X11_TEST_MAIN(TestObject)                                                                   \
-    int main(int argc, char *argv[])                                                                     \
-    {                                                                                                    \
-        XServer server;                                                                                  \
-        if (!XServer::installed())                                                                       \
-            qputenv("ZELT_NO_X_SERVER", "Xvfb is not installed");                                        \
-        else if (const QString failure = server.start(); !failure.isEmpty())                             \
-            qputenv("ZELT_X_SERVER_FAILED", failure.toLocal8Bit());                                      \
-        QApplication app(argc, argv);                                                                    \
-        TestObject tc;                                                                                   \
-        return QTest::qExec(&tc, argc, argv);                                                            \
+#define ZELT_X11_TEST_MAIN(TestObject)                                                                       \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        XServer server;                                                                                      \
+        if (!XServer::installed())                                                                           \
+            qputenv("ZELT_NO_X_SERVER", "Xvfb is not installed");                                            \
+        else if (const QString failure = server.start(); !failure.isEmpty())                                 \
+            qputenv("ZELT_X_SERVER_FAILED", failure.toLocal8Bit());                                          \
+        QApplication app(argc, argv);                                                                        \
+        TestObject tc;                                                                                       \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }
 
-#define ZELT_SKIP_WITHOUT_X()                                                                            \
-    do {                                                                                                 \
-        if (qEnvironmentVariableIsSet("ZELT_NO_X_SERVER"))                                               \
-            QSKIP(qPrintable(QStringLiteral("needs a real X server: ") +                                 \
-                             qEnvironmentVariable("ZELT_NO_X_SERVER")));                                 \
-        if (qEnvironmentVariableIsSet("ZELT_X_SERVER_FAILED"))                                           \
-            QFAIL(qPrintable(qEnvironmentVariable("ZELT_X_SERVER_FAILED")));                             \
+#define ZELT_SKIP_WITHOUT_X()                                                                                \
+    do {                                                                                                     \
+        if (qEnvironmentVariableIsSet("ZELT_NO_X_SERVER"))                                                   \
+            QSKIP(qPrintable(QStringLiteral("needs a real X server: ") +                                     \
+                             qEnvironmentVariable("ZELT_NO_X_SERVER")));                                     \
+        if (qEnvironmentVariableIsSet("ZELT_X_SERVER_FAILED"))                                               \
+            QFAIL(qPrintable(qEnvironmentVariable("ZELT_X_SERVER_FAILED")));                                 \
     } while (false)

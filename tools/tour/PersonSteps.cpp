@@ -44,7 +44,8 @@ int page(TourContext &tour)
 void goHome(TourContext &tour)
 {
     if (page(tour) != 0)
-        clickAt(tour.find<LinkLabel>(QLatin1String(page(tour) == 1 ? "LblLinkNovaPesquisa" : "LblLinkCabecalho2")),
+        clickAt(tour.find<LinkLabel>(
+                    QLatin1String(page(tour) == 1 ? "LblLinkNovaPesquisa" : "LblLinkCabecalho2")),
                 QPoint(2, 2));
 }
 

@@ -110,16 +110,17 @@ int main(int argc, char *argv[])
     const auto saveErrors = [&] {
         for (; errors < recorder.errors.size(); ++errors) {
             std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
-            allSaved &= pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(),
-                                         recorder.errors[errors],
-                                         QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
+            allSaved &=
+                pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(), recorder.errors[errors],
+                                 QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
         }
     };
 
     window.show();
     QApplication::processEvents();
 
-    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() + personSteps();
+    const QVector<TourStep> steps =
+        homeSteps() + windowSteps() + searchSteps() + browseSteps() + personSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
