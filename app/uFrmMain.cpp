@@ -14,6 +14,7 @@
 #include "app/WindowLook.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
+#include "search/SearchKeywords.h"
 #include "ui_uFrmMain.h"
 
 #include <QCloseEvent>
@@ -64,6 +65,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
 
     bindWidgets();
     bindKeyboard();
+    attachTakeaway();
     guard([this] { FormCreate(); });
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 
 class QLabel;
+class RecentSearches;
+class SearchKeywords;
 class TDtmMain;
 
 namespace Ui
@@ -96,6 +98,15 @@ public:
     void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
     void AbreJanelaAjuda(int Pagina);
 
+    // Results to take away (takeaway/): the results or a level page's list saved as a
+    // spreadsheet file, a level page printed, why a result matched, recent searches.
+    void exportResults();
+    void exportLevelList();
+    void printLevelPage();
+    // Why the given row of the results answers the search on show, as a tooltip's rich text.
+    QString matchExplanation(int row);
+    void showMatchExplanation();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -112,10 +123,17 @@ private:
     void requireEdition() const;
     // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
     void jumpFromResults();
+    // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
+    void attachTakeaway();
+    void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
     QSize m_designedSize;
+    std::unique_ptr<SearchKeywords> m_searchKeywords;
+    QString m_searchWords; // the word list of the search on show, which its results explain
+    QString m_saveFolder;
+    RecentSearches *m_recentSearches = nullptr;
 };

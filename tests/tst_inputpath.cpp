@@ -16,6 +16,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
@@ -83,10 +85,13 @@ private:
 
     dialogs::Recorder m_recorder;
     std::unique_ptr<DatabaseFolder> m_db;
+    QTemporaryDir m_settings;
 };
 
 void TestInputPath::init()
 {
+    // Searches remembered by other tests would open their completions under the typed keys.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
     m_recorder = dialogs::Recorder();
     dialogs::installRecorder(&m_recorder);
     m_db = std::make_unique<DatabaseFolder>();

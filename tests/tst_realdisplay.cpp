@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -73,10 +75,13 @@ private:
     std::unique_ptr<RunningWindow> startMaximised(const QStringList &extra = {});
 
     std::unique_ptr<DatabaseFolder> m_db;
+    QTemporaryDir m_settings;
 };
 
 void TestRealDisplay::init()
 {
+    // Searches remembered by other tests would open their completions under the typed keys.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
     ZELT_SKIP_WITHOUT_X();
     nameApplication();
     m_db = std::make_unique<DatabaseFolder>();

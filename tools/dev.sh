@@ -24,6 +24,7 @@ packages=(
     xauth
     openbox
     x11-utils
+    poppler-utils
 )
 
 install_packages() {
