@@ -5,6 +5,7 @@
 #include "data/QueryTableModel.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -46,6 +47,8 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab leaves the grid for the page's links rather than walking its cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -193,4 +196,26 @@ void DataGrid::mouseReleaseEvent(QMouseEvent *event)
     QTableView::mouseReleaseEvent(event);
     if (click)
         emit cellClicked();
+}
+
+// The second press of a double-click lands wherever the first click led, often another grid on
+// the page it opened: it must not count as a click of its own.
+void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    m_pressedRow = -1;
+}
+
+// The keyboard's way to open the current row, as a click on it would.
+void DataGrid::keyPressEvent(QKeyEvent *event)
+{
+    const bool activate =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (activate && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        currentIndex().isValid()) {
+        event->accept();
+        emit cellClicked();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

@@ -17,7 +17,8 @@ struct GridColumn {
 };
 
 // A read-only grid over the rows of a data source's query. The grid's current row is the query's
-// current row, both ways; a left click on a data row raises cellClicked once that row is current.
+// current row, both ways; a left click on a data row raises cellClicked once that row is current,
+// and so do Enter and Space on the current row. A double-click acts as one click.
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -42,6 +43,8 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event = nullptr) const override;

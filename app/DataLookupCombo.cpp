@@ -3,6 +3,8 @@
 #include "data/DataSource.h"
 #include "data/Query.h"
 
+#include <QWheelEvent>
+
 DataLookupCombo::DataLookupCombo(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
@@ -60,4 +62,11 @@ void DataLookupCombo::reloadItems()
             addItem(query.value(row, listColumn).toString(), query.value(row, keyColumn));
     }
     showKey();
+}
+
+// A wheel turned over the closed list, on its way down the page, must not change the choice; the
+// turn goes on to what holds the list.
+void DataLookupCombo::wheelEvent(QWheelEvent *event)
+{
+    event->ignore();
 }

@@ -6,7 +6,8 @@
 class DataSource;
 
 // A drop-down list of a data source's rows: shows one column, keeps another as each entry's key.
-// The list is refilled whenever the query reloads; picked() is raised only by the user's choice.
+// The list is refilled whenever the query reloads; picked() is raised only by the user's choice:
+// a pick in the opened list or an arrow key, never a wheel turn over the closed list.
 class DataLookupCombo : public QComboBox
 {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
 
 Q_SIGNALS:
     void picked();
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void reloadItems();

@@ -18,13 +18,18 @@ void installRecorder(Recorder *recorder)
     g_recorder = recorder;
 }
 
+QString errorCaption()
+{
+    return QStringLiteral("ZELTWeb");
+}
+
 void showError(QWidget *parent, const QString &message)
 {
     if (g_recorder) {
         g_recorder->errors.append(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok,
                     parent);
     box.exec();
 }

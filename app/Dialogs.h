@@ -14,6 +14,10 @@ class QWidget;
 // answer them without blocking.
 namespace dialogs {
 
+// The caption of the error dialog: the program's name as its main window shows it. It is no
+// application display name, which the platform would append to every window's own caption.
+QString errorCaption();
+
 // The application's top-level error dialog: shows a data-layer (or conversion) message.
 void showError(QWidget *parent, const QString &message);
 

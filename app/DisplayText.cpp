@@ -1,5 +1,6 @@
 #include "app/DisplayText.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 QString upperAsciiOnly(const QString &text)
@@ -40,4 +41,24 @@ QString fileVersionText(const QString &builtVersion)
         return QString();
     static const QRegularExpression version(QStringLiteral("^\\d{1,5}(\\.\\d{1,5}){0,3}$"));
     return version.match(builtVersion).hasMatch() ? builtVersion : QStringLiteral("!");
+}
+
+QString databaseOpenFailure(const QString &path, bool opened, const QString &detail)
+{
+    const QFileInfo file(path);
+    QString reason;
+    if (opened)
+        reason = QStringLiteral("o catálogo de classificações não pôde ser lido");
+    else if (!file.exists())
+        reason = QStringLiteral("arquivo não encontrado");
+    else if (file.isDir())
+        reason = QStringLiteral("o caminho é uma pasta, não um arquivo");
+    else if (file.size() == 0)
+        reason = QStringLiteral("o arquivo está vazio");
+    else
+        reason = QStringLiteral("o arquivo está danificado ou não é um banco de dados Access ou SQLite");
+    QString message = QStringLiteral("Não foi possível abrir o banco de dados %1: %2.").arg(path, reason);
+    if (!detail.isEmpty())
+        message += QStringLiteral("\n\n") + detail;
+    return message;
 }

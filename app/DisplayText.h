@@ -19,3 +19,8 @@ QString formatDatabaseDate(const QDateTime &date, const QLocale &locale = QLocal
 // it is one to four dot-separated numbers, the empty text when there is none, "!" when it cannot
 // be read as a version.
 QString fileVersionText(const QString &builtVersion);
+
+// The start-up failure as the user reads it: what went wrong with which file, in Portuguese and
+// reason first, then the engine's own detail. `opened` tells a file that opened but lacks the
+// catalogue from one that could not be opened at all.
+QString databaseOpenFailure(const QString &path, bool opened, const QString &detail);

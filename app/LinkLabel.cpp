@@ -1,10 +1,13 @@
 #include "app/LinkLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 {
     setMouseTracking(true);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void LinkLabel::enterEvent(QEnterEvent *event)
@@ -48,4 +51,33 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     }
     event->accept();
     emit clicked();
+}
+
+// A double-click is one click: its second press must not click whatever the first one opened.
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    const bool activate =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (activate && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+// The focus shows as a dotted frame in the link's own colour, whatever the style draws.
+void LinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -4,6 +4,7 @@
 
 // A plain label used as a hyperlink. It only reports the pointer and clicks; the window's hover
 // handlers decide what changes (cursor, underline), and Tag() tells shared handlers apart.
+// Tab reaches it, a dotted frame marks its focus, and Enter or Space click it.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
@@ -25,6 +26,9 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     int m_tag = 0;

@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Dialogs.h"
 #include "app/StartCheck.h"
@@ -9,9 +10,7 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication::setApplicationName(QStringLiteral("ZELT"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
-    QApplication::setApplicationVersion(QStringLiteral(ZELT_VERSION));
+    nameApplication();
     // Desktops match the window to its menu entry and icon by this name (packaging/).
     QApplication::setDesktopFileName(QStringLiteral("org.example.zelt"));
 

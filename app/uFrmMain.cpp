@@ -37,6 +37,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
 {
     initResources();
     ui->setupUi(this);
+    m_designedSize = size();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
@@ -64,6 +65,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     }
 
     bindWidgets();
+    bindKeyboard();
     attachTakeaway();
     guard([this] { FormCreate(); });
 }
@@ -87,11 +89,28 @@ void TFrmMain::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    // The border is fixed: a window shown in its designed size keeps it; a maximised one is
-    // held by the window manager.
-    if (!(windowState() & Qt::WindowMaximized))
-        setFixedSize(size());
+    holdBorder();
     guard([this] { FormShow(); });
+}
+
+void TFrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        holdBorder();
+}
+
+// The border is fixed: in its designed size the window cannot be resized by dragging (its least
+// and largest sizes are the same), also after a restore from maximised; maximised, it may take
+// the screen, which the window manager sizes.
+void TFrmMain::holdBorder()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        setMinimumSize(m_designedSize);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(m_designedSize);
+    }
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)
@@ -111,9 +130,14 @@ void TFrmMain::FormCreate()
                                                         : quote + m_databaseFile + quote;
     DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
                                         dataSource + QStringLiteral(";Persist Security Info=False"));
-    DtmMain.ADCMain.open();
-    DtmMain.QryClassificacao.open();
-    DtmMain.QryDataBanco.open();
+    try {
+        DtmMain.ADCMain.open();
+        DtmMain.QryClassificacao.open();
+        DtmMain.QryDataBanco.open();
+    } catch (const DataError &error) {
+        throw DataError(
+            databaseOpenFailure(DtmMain.ADCMain.databasePath(), DtmMain.ADCMain.isOpen(), error.message()));
+    }
 }
 
 void TFrmMain::FormShow()
@@ -130,10 +154,16 @@ void TFrmMain::FormShow()
         ui->LblBD->adjustSize();
         nav.CodClassificacao = DtmMain.QryClassificacao.fieldByName(keyField).asString();
         CarregaClassificacao(nav.CodClassificacao);
+    } else {
+        // The designed "Abril/2003" is not a date of this database.
+        ui->LblBD->clear();
     }
     MudaCaptionLink(1);
     ui->LblVersao->setText(QStringLiteral("Versão: ") + LeVersaoArquivo());
     ui->LblVersao->adjustSize();
+    // The dispatcher is not run for this first showing of the home page: typing goes to the
+    // search box all the same.
+    ui->EdtPesquisa->setFocus(Qt::OtherFocusReason);
 }
 
 void TFrmMain::FormClose()

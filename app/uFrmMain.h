@@ -112,12 +112,19 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
     void bindWidgets();
+    // Enter on buttons, the focus on entering a page, the keys up and home (app/uFrmMainKeyboard.cpp).
+    void bindKeyboard();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
+    void holdBorder();
+    void requireEdition() const;
+    // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
+    void jumpFromResults();
     // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
     void attachTakeaway();
     void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
@@ -127,6 +134,7 @@ private:
     QString m_databaseFile;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
+    QSize m_designedSize;
     std::unique_ptr<SearchKeywords> m_searchKeywords;
     QString m_searchWords; // the word list of the search on show, which its results explain
     QString m_saveFolder;

@@ -9,6 +9,7 @@
 #include "browse/HierarchyStatements.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
+#include "search/SearchExpression.h"
 #include "ui_uFrmMain.h"
 
 namespace
@@ -44,7 +45,8 @@ void standOn(Query &list, const char *column, const QString &code)
 {
     if (!list.locate(QLatin1String(column), code)) {
         throw DataError(
-            QStringLiteral("%1 = '%2' não encontrado em %3").arg(QLatin1String(column), code, list.name()));
+            QStringLiteral("Dados inconsistentes: o código %1 (%2) do resultado não existe em %3.")
+                .arg(code, QLatin1String(column), list.name()));
     }
 }
 
@@ -91,7 +93,7 @@ void TFrmMain::PgcPrincipalChange(QObject *)
             if (page == PageSubClasse)
                 readCodes(DtmMain.QryPesquisa, 5, nav);
             else
-                CopiaCodigosPesquisa();
+                jumpFromResults();
         } else {
             readCodes(*lists[level], level + 1, nav);
         }
@@ -119,23 +121,19 @@ void TFrmMain::PgcPrincipalChange(QObject *)
         }
         break;
     }
-    case PagePesquisa:
+    case PagePesquisa: {
         LimpaCodigos();
         nav.VeioDaPesquisa = 1;
         nav.TextoPesquisa = ui->EdtPesquisa->text();
         ui->EdtPesquisa->clear();
-        nav.OrdemPesquisa = ui->RdbCodigo->isChecked() ? QStringLiteral(" ORDER BY Codigo_Cla, Descricao_Cla")
-                                                       : QStringLiteral(" ORDER BY Descricao_Cla");
-        if (isSubclassEdition(nav.DescricaoClassificacao)) {
-            nav.OrdemPesquisa = QStringLiteral(" ORDER BY Codigo_Cla,Codigo_sub, Descricao_Cla");
-            nav.FiltroSubClasse = QStringLiteral(" AND (Codigo_Sub <> '88') ");
-        } else {
-            nav.FiltroSubClasse.clear();
-        }
+        const SearchOrder order = searchOrder(ui->RdbCodigo->isChecked(), nav.DescricaoClassificacao);
+        nav.OrdemPesquisa = order.OrdemPesquisa;
+        nav.FiltroSubClasse = order.FiltroSubClasse;
         MudaCaptionLink(2);
         ui->LblDescricaoZelt_TbsPesquisa->setText(nav.DescricaoPagina);
         ExecutaPesquisa();
         break;
+    }
     default:
         break;
     }
@@ -165,6 +163,21 @@ void TFrmMain::CopiaCodigosPesquisa()
     nav.VeioDaPesquisa = 0;
 }
 
+// A result whose ancestor is missing from its list (inconsistent data) cannot be shown with
+// ancestor links that hold: the jump is refused and the results, whose row is still the one
+// clicked, come back on show, so that every visible label and list belongs together.
+void TFrmMain::jumpFromResults()
+{
+    try {
+        CopiaCodigosPesquisa();
+    } catch (const DataError &) {
+        LimpaCodigos();
+        nav.VeioDaPesquisa = 1;
+        ui->PgcPrincipal->setCurrentIndex(PagePesquisa);
+        throw;
+    }
+}
+
 void TFrmMain::LblLinkCabecalho1Click(QObject *Sender)
 {
     const auto *link = qobject_cast<const LinkLabel *>(Sender);
@@ -190,8 +203,17 @@ void TFrmMain::LblLinkCabecalho1Click(QObject *Sender)
     }
 }
 
+// After a start-up that loaded no edition there are no tables to read: say so, and stay home.
+void TFrmMain::requireEdition() const
+{
+    if (nav.PrefixoTabela.isEmpty())
+        throw DataError(QStringLiteral("Nenhuma classificação está carregada: não há estrutura a mostrar nem "
+                                       "atividades a pesquisar."));
+}
+
 void TFrmMain::BtnEstruturaClick()
 {
+    requireEdition();
     ui->PgcPrincipal->setCurrentIndex(PageEstrutura);
     PgcPrincipalChange(ui->TbsEstrutura);
 }

@@ -67,6 +67,6 @@ bool Connection::isOpen() const
 ResultSet Connection::execute(const QString &statement)
 {
     if (!m_engine)
-        throw DataError(QStringLiteral("The database connection is not open"));
+        throw DataError(QStringLiteral("O banco de dados não está aberto."));
     return m_engine->execute(statement);
 }

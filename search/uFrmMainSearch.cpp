@@ -17,6 +17,7 @@ void TFrmMain::BtnPesquisaClick()
         dialogs::showWarning(this, QStringLiteral("Por Favor informe a palavra chave ou o código"));
         return;
     }
+    requireEdition();
     AbrePaginaPesquisa();
 }
 

@@ -374,32 +374,60 @@ void TestMainWindow::loadingRefusesNonNumericKey()
 
 void TestMainWindow::missingOrDamagedDatabase_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("present");
-    QTest::newRow("missing") << QByteArray() << false;
-    QTest::newRow("damaged") << QByteArray("this is not a database at all, only some words").repeated(40)
-                             << true;
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << 0 << "arquivo não encontrado.";
+    QTest::newRow("damaged") << 1 << "o arquivo está danificado ou não é um banco de dados Access ou SQLite.";
+    QTest::newRow("empty") << 2 << "o arquivo está vazio.";
+    QTest::newRow("foreign") << 3 << "o catálogo de classificações não pôde ser lido.";
 }
 
-// One dialog with the reason, then a window that shows its frame and closes cleanly.
+// One dialog, in Portuguese and reason first, naming the file, with the engine's detail after it;
+// then a window that shows its frame without the designed date, answers in Portuguese and closes
+// cleanly.
 void TestMainWindow::missingOrDamagedDatabase()
 {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, present);
+    QFETCH(int, kind);
+    QFETCH(QString, reason);
     ScratchDatabase db;
-    if (present)
-        QVERIFY(db.writeRaw(content));
-    else
+    switch (kind) {
+    case 0:
         QVERIFY(QDir(db.baseDirectory()).mkpath(QStringLiteral("Database")));
+        break;
+    case 1:
+        QVERIFY(db.writeRaw(QByteArray("this is not a database at all, only some words").repeated(40)));
+        break;
+    case 2:
+        QVERIFY(db.writeRaw(QByteArray()));
+        break;
+    default:
+        QVERIFY2(db.create({QStringLiteral("CREATE TABLE Outra (x INTEGER)")}), qPrintable(db.error()));
+        break;
+    }
     auto running = start(db.baseDirectory());
     QCOMPARE(m_recorder.errors.size(), 1);
-    QVERIFY(!m_recorder.errors.first().isEmpty());
+    const QString message = m_recorder.errors.first();
+    const QString opening = QStringLiteral("Não foi possível abrir o banco de dados %1/Database/ZELT.mdb: ")
+                                .arg(db.baseDirectory()) +
+                            reason;
+    QVERIFY2(message.startsWith(opening + QStringLiteral("\n\n")), qPrintable(message));
+    QVERIFY2(message.size() > opening.size() + 2, "the engine's detail is missing");
     QVERIFY(running->window->isVisible());
     QCOMPARE(running->find<QLabel>(QStringLiteral("LblLinkCabecalho1"))->text(),
              QStringLiteral("Sobre a Pesquisa..."));
     QCOMPARE(running->find<QLabel>(QStringLiteral("LblVersao"))->text(), QStringLiteral("Versão: 1.0.0.0"));
+    QCOMPARE(running->find<QLabel>(QStringLiteral("LblBD"))->text(), QString());
+
+    // The page actions say, in Portuguese, that no edition is loaded, and the home page stays.
+    QTest::mouseClick(running->find<QPushButton>(QStringLiteral("BtnEstrutura")), Qt::LeftButton);
+    running->find<QLineEdit>(QStringLiteral("EdtPesquisa"))->setText(QStringLiteral("cobre"));
+    QTest::mouseClick(running->find<QPushButton>(QStringLiteral("BtnPesquisa")), Qt::LeftButton);
+    QCOMPARE(running->find<QStackedWidget>(QStringLiteral("PgcPrincipal"))->currentIndex(), 0);
+    QCOMPARE(m_recorder.errors.size(), 3);
+    for (const QString &error : m_recorder.errors.mid(1))
+        QVERIFY2(error.startsWith(QStringLiteral("Nenhuma classificação está carregada")), qPrintable(error));
     QVERIFY(running->window->close());
-    QCOMPARE(m_recorder.errors.size(), 1);
+    QCOMPARE(m_recorder.errors.size(), 3);
 }
 
 void TestMainWindow::windowFrame()

@@ -23,6 +23,10 @@ packages=(
     nodejs
     npm
     fonts-dejavu-core
+    xvfb
+    xauth
+    openbox
+    x11-utils
     poppler-utils
     dpkg-dev
     desktop-file-utils

@@ -13,12 +13,48 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 
 // Resources of a static library must be registered by hand, from the global namespace.
 static void initResources()
 {
     Q_INIT_RESOURCE(resources);
 }
+
+namespace
+{
+
+// The memos of this window are parts of its fixed layout (an example beside its explanation), so
+// none scrolls on its own: a wheel turn over one goes on to the page that holds it, and neither
+// the keyboard nor a drag past its edge can reach its text.
+class FixedMemo : public QObject
+{
+public:
+    explicit FixedMemo(QPlainTextEdit *memo) : QObject(memo)
+    {
+        memo->setFocusPolicy(Qt::NoFocus);
+        memo->setTextInteractionFlags(Qt::NoTextInteraction);
+        memo->installEventFilter(this);
+        memo->viewport()->installEventFilter(this);
+        for (QWidget *holder = memo->parentWidget(); holder && !m_page; holder = holder->parentWidget())
+            m_page = qobject_cast<QAbstractScrollArea *>(holder);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        if (m_page)
+            QCoreApplication::sendEvent(m_page->verticalScrollBar(), event);
+        return true;
+    }
+
+private:
+    QAbstractScrollArea *m_page = nullptr;
+};
+
+} // namespace
 
 TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
     : QDialog(parent), DtmMain(dtm), ui(std::make_unique<Ui::TFrmPopup>())
@@ -37,8 +73,10 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
     }
 
     // The memos were designed line for line, without the editor's usual inner margin.
-    for (QPlainTextEdit *memo : findChildren<QPlainTextEdit *>())
+    for (QPlainTextEdit *memo : findChildren<QPlainTextEdit *>()) {
         memo->document()->setDocumentMargin(0);
+        new FixedMemo(memo);
+    }
     // Where two links share the top row, the first ends just before the divider whatever the
     // font's width.
     const struct {

@@ -3,6 +3,7 @@
 // box or modal window a step raised) into OUTDIR.
 #include "Tour.h"
 
+#include "app/Application.h"
 #include "app/Dialogs.h"
 #include "data/UDtmMain.h"
 
@@ -58,7 +59,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZELTWeb"));
+    nameApplication();
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
@@ -128,9 +129,9 @@ int main(int argc, char *argv[])
     const auto saveErrors = [&] {
         for (; errors < recorder.errors.size(); ++errors) {
             std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
-            allSaved &= pictures.saveBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                                         recorder.errors[errors],
-                                         QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
+            allSaved &=
+                pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(), recorder.errors[errors],
+                                 QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
         }
     };
 
@@ -138,7 +139,7 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     const QVector<TourStep> steps =
-        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps();
+        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + personSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
