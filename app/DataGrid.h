@@ -5,6 +5,7 @@
 #include <QVector>
 
 class DataSource;
+class QAction;
 class Query;
 class QueryTableModel;
 
@@ -18,6 +19,7 @@ struct GridColumn {
 
 // A read-only grid over the rows of a data source's query. The grid's current row is the query's
 // current row, both ways; a left click on a data row raises cellClicked once that row is current.
+// Ctrl+C and the context menu copy the current row's code, with or without its description.
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -35,6 +37,13 @@ public:
     void setColumnField(int column, const QString &field);
     QColor columnColor(int column) const;
     void setColumnsResizable(bool resizable);
+    // The columns fit the grid's width: the code columns are as wide as their titles and texts
+    // need, the last column takes the rest and elides what does not fit (whole in a tooltip).
+    void setFitsWidth(bool fits);
+
+    // The current row's code (first column), and that code, a tab and its description (last column).
+    QString currentCode() const;
+    QString currentCodeAndDescription() const;
 
 Q_SIGNALS:
     void cellClicked();
@@ -43,15 +52,22 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event = nullptr) const override;
 
 private:
     void followQuery();
+    void fitColumns();
+    void fitLastColumn();
 
     DataSource *m_source = nullptr;
     QueryTableModel *m_model = nullptr;
     QVector<QColor> m_colors;
+    QAction *m_copyCode = nullptr;
+    QAction *m_copyCodeAndDescription = nullptr;
     bool m_following = false;
+    bool m_fitsWidth = false;
     int m_pressedRow = -1;
 };

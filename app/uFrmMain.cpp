@@ -61,6 +61,8 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
         label->setAutoFillBackground(true);
     }
 
+    growWithWindow();
+    makeValuesSelectable();
     bindWidgets();
     guard([this] { FormCreate(); });
 }

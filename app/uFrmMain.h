@@ -103,6 +103,9 @@ protected:
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
     void bindWidgets();
+    // Extra room goes to the pages' lists and texts (app/uFrmMainLayout.cpp).
+    void growWithWindow();
+    void makeValuesSelectable();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
 

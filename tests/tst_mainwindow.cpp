@@ -731,9 +731,13 @@ void TestMainWindow::gridBindings()
     for (int i = 0; i < fields.size(); ++i) {
         QCOMPARE(grid->columnField(i), fields[i]);
         QCOMPARE(grid->columnTitle(i), titles[i]);
-        QCOMPARE(grid->columnWidth(i), widths[i]);
         // Codes are blue; a structure row's two division columns too; descriptions are plain.
         const bool description = i == fields.size() - 1;
+        // Code columns are at least as wide as designed; the description takes what is left.
+        if (description)
+            QCOMPARE(grid->columnViewportPosition(i) + grid->columnWidth(i), grid->viewport()->width());
+        else
+            QVERIFY(grid->columnWidth(i) >= widths[i]);
         QCOMPARE(grid->columnColor(i), description ? QColor() : kBlue);
     }
     if (!memo.isEmpty()) {
