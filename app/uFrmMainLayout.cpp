@@ -23,6 +23,9 @@ const QSize kDesignedPage(804, 504);
 // rules and descriptions, and the extra height to its list. No grid scrolls sideways.
 void TFrmMain::growWithWindow()
 {
+    // The links' panel reaches the header's right end, so that a caption wider in another font
+    // than in the designed one is not cut by the panel's edge.
+    ui->PnlLinks->resize(kDesignedHeader.width() - ui->PnlLinks->x(), ui->PnlLinks->height());
     auto *header = new GrowingLayout(ui->PnlCabecalho, kDesignedHeader);
     header->widen(ui->ImgLinePrincipal);
     header->followRight(ui->PnlLinks);

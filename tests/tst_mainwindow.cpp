@@ -422,7 +422,7 @@ void TestMainWindow::windowFrame()
     QCOMPARE(header->geometry(), QRect(0, 0, 804, 81));
     QCOMPARE(running->find<QLabel>(QStringLiteral("ImgLogo"))->geometry(), QRect(32, 8, 239, 61));
     QCOMPARE(running->find<QLabel>(QStringLiteral("ImgLogo"))->pixmap().size(), QSize(239, 61));
-    QCOMPARE(running->find<QWidget>(QStringLiteral("PnlLinks"))->geometry(), QRect(508, 48, 265, 25));
+    QCOMPARE(running->find<QWidget>(QStringLiteral("PnlLinks"))->geometry(), QRect(508, 48, 296, 25));
     QCOMPARE(running->find<QLabel>(QStringLiteral("LblDivisor"))->pos(), QPoint(148, 7));
     const QImage rule = running->find<QLabel>(QStringLiteral("ImgLine2"))->pixmap().toImage();
     QCOMPARE(rule.size(), QSize(776, 1));
