@@ -6,6 +6,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+
+#include <algorithm>
 
 namespace
 {
@@ -46,15 +49,20 @@ const LevelCaptions kLevelCaptions[] = {
 TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmPopupNota>())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
-    setFixedSize(522, 522);
+    // The designed size is the smallest; the user may enlarge the popup for a long note.
+    setMinimumSize(522, 522);
+    resize(522, 522);
     // Headings stand at 8, 8 of their panel: the layout gives the top, this the left.
     for (QLabel *heading : {ui->LblTextoNotasExplicativas, ui->LblTextoCompreende,
                             ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas})
         heading->setContentsMargins(7, 0, 0, 0);
     ui->Label5->adjustSize();
+    // The notes can be selected and copied, never edited.
+    for (QLabel *text : {ui->LblNotaExplicativa_Texto, ui->LblCompreende_Texto, ui->LblTambemCompreende_Texto,
+                         ui->LblNaoCompreende_Texto, ui->LblNotas_Texto})
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 TFrmPopupNota::~TFrmPopupNota() = default;
@@ -94,6 +102,7 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
         shown = true;
     }
     ui->PnlNoResult->setVisible(!shown);
+    shareHeight();
 
     if (const QScreen *desktop = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -101,4 +110,68 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
         move(frame.topLeft());
     }
     dialogs::execModal(*this);
+}
+
+void TFrmPopupNota::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    ui->ScrollBox1->setGeometry(rect());
+    shareHeight();
+}
+
+// The boxes of the shown sections share the popup's height by what their texts need: each keeps
+// at least its designed height; when all texts fit, each box is as tall as its text; otherwise the
+// height left over goes to the boxes that need more, in proportion to how much more they need.
+void TFrmPopupNota::shareHeight()
+{
+    struct Box {
+        QFrame *panel;
+        QScrollArea *box;
+        int designed;
+        int need = 0;
+    };
+    // Designed box heights; each panel is its box plus 25 pixels for the heading.
+    Box boxes[] = {{ui->PnlNotasExplicativas, ui->ScrNotaExplicativa, 73},
+                   {ui->PnlCompreende, ui->ScrCompreende, 80},
+                   {ui->PnlTambemCompreende, ui->ScrTambemCompreende, 80},
+                   {ui->PnlNaoCompreende, ui->ScrNaoCompreende, 80},
+                   {ui->PnlNotas, ui->ScrNotas, 80}};
+    const int heading = 25;
+    // The scroll box's own frame, not its viewport, which is laid out only once shown.
+    const QRect inside = ui->ScrollBox1->contentsRect();
+    int room = inside.height() - (ui->PnlNoResult->isVisibleTo(this) ? 20 : 0);
+    int least = 0;
+    int wanted = 0;
+    for (Box &b : boxes) {
+        if (!b.panel->isVisibleTo(this))
+            continue;
+        const int frame = 2 * b.box->frameWidth();
+        const int width = inside.width() - 2 * b.panel->frameWidth() - frame;
+        b.need = std::max(b.designed, b.box->widget()->heightForWidth(width) + frame);
+        room -= heading;
+        least += b.designed;
+        wanted += b.need - b.designed;
+    }
+    const int spare = std::max(0, room - least);
+    int left = spare; // what rounding down leaves goes to the last box that needs more
+    Box *lastNeedy = nullptr;
+    for (Box &b : boxes) {
+        if (!b.panel->isVisibleTo(this))
+            continue;
+        if (wanted > spare) {
+            const int share = int(qint64(spare) * (b.need - b.designed) / wanted);
+            left -= share;
+            b.need = b.designed + share;
+            if (share > 0)
+                lastNeedy = &b;
+        }
+    }
+    if (wanted > spare && lastNeedy)
+        lastNeedy->need += left;
+    for (Box &b : boxes) {
+        if (!b.panel->isVisibleTo(this))
+            continue;
+        b.box->setFixedHeight(b.need);
+        b.panel->setFixedHeight(b.need + heading);
+    }
 }
