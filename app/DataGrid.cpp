@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -109,9 +110,6 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
 
     m_copyCode = new QAction(QStringLiteral("Copiar código"), this);
     m_copyCodeAndDescription = new QAction(QStringLiteral("Copiar código e descrição"), this);
-    m_copyCodeAndDescription->setShortcut(QKeySequence::Copy);
-    m_copyCodeAndDescription->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(m_copyCodeAndDescription);
     connect(m_copyCode, &QAction::triggered, this,
             [this] { QApplication::clipboard()->setText(currentCode()); });
     connect(m_copyCodeAndDescription, &QAction::triggered, this,
@@ -302,6 +300,19 @@ QString DataGrid::currentCodeAndDescription() const
         return QString();
     const int last = m_model->columnCount() - 1;
     return currentCode() + QLatin1Char('\t') + m_model->index(current.row(), last).data().toString();
+}
+
+// Ctrl+C copies the row, not only the current cell as the table view would.
+bool DataGrid::event(QEvent *event)
+{
+    const bool shortcut = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (shortcut && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_copyCodeAndDescription->trigger();
+        return true;
+    }
+    return QTableView::event(event);
 }
 
 // The menu acts on the row under the pointer, which the press has already made current.
