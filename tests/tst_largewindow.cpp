@@ -72,6 +72,7 @@ private Q_SLOTS:
     void codesNeverScrollAway();
     void elidedDescriptionInTooltip();
     void longSearchedTextWraps();
+    void logoSharpOnScaledScreens();
 
 private:
     void open(const PageRoute &route);
@@ -330,6 +331,20 @@ void TestLargeWindow::longSearchedTextWraps()
     search(QStringLiteral("automov*"));
     QCOMPARE(searched->height(), 13);
     QCOMPARE(results->geometry(), QRect(32, 76, 709, 261));
+}
+
+// The logo has as many pixels as the screen gives its 239 × 61 (QT_SCALE_FACTOR sets the scale).
+void TestLargeWindow::logoSharpOnScaledScreens()
+{
+    const qreal scale = m_running->window->devicePixelRatioF();
+    const QPixmap logo = m_running->find<QLabel>(QStringLiteral("ImgLogo"))->pixmap();
+    QCOMPARE(logo.devicePixelRatio(), scale);
+    QCOMPARE(logo.size(), (QSizeF(239, 61) * scale).toSize());
+    // Drawn from the large picture, not blown up from the small one.
+    if (scale == 2) {
+        const QImage large(QStringLiteral(":/images/logo@2x.png"));
+        QCOMPARE(logo.toImage().convertToFormat(large.format()), large);
+    }
 }
 
 QTEST_MAIN(TestLargeWindow)
