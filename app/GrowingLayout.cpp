@@ -121,9 +121,8 @@ void GrowingLayout::apply()
 // A resize, a first showing and a child's new text (which asks its parent for a new layout).
 bool GrowingLayout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_container &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
-         event->type() == QEvent::LayoutRequest))
+    if (watched == m_container && (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+                                   event->type() == QEvent::LayoutRequest))
         apply();
     return QObject::eventFilter(watched, event);
 }

@@ -38,9 +38,8 @@ void TFrmMain::growWithWindow()
             if (auto *grid = qobject_cast<DataGrid *>(child)) {
                 grid->setFitsWidth(true);
                 layout->setList(grid);
-            }
-            else if (qobject_cast<DataMemo *>(child) || name.startsWith(QLatin1String("ImgLine")) ||
-                     name.startsWith(QLatin1String("LblDescricao")))
+            } else if (qobject_cast<DataMemo *>(child) || name.startsWith(QLatin1String("ImgLine")) ||
+                       name.startsWith(QLatin1String("LblDescricao")))
                 layout->widen(child);
         }
         if (page == ui->TbsEstrutura)

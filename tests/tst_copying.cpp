@@ -26,7 +26,8 @@ void dragAcross(QLabel *label)
                      label->mapToGlobal(QPointF(label->width() - 2, label->height() - 2)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(label, &move);
-    QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, QPoint(label->width() - 2, label->height() - 2));
+    QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier,
+                        QPoint(label->width() - 2, label->height() - 2));
 }
 
 QString clipboardText()
@@ -102,7 +103,9 @@ void TestCopying::gridRowsCopy()
     QCOMPARE(m_running->page(), page);
     QVERIFY(grid->model()->rowCount() >= 3);
     const int last = grid->model()->columnCount() - 1;
-    const auto cell = [&](int row, int column) { return grid->model()->index(row, column).data().toString(); };
+    const auto cell = [&](int row, int column) {
+        return grid->model()->index(row, column).data().toString();
+    };
 
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Down);
@@ -112,7 +115,8 @@ void TestCopying::gridRowsCopy()
     QVERIFY(!cell(1, 0).isEmpty() && !cell(1, last).isEmpty());
 
     const QPoint third = grid->visualRect(grid->model()->index(2, last)).center();
-    for (const QString &choice : {QStringLiteral("Copiar código"), QStringLiteral("Copiar código e descrição")}) {
+    for (const QString &choice :
+         {QStringLiteral("Copiar código"), QStringLiteral("Copiar código e descrição")}) {
         QApplication::clipboard()->clear();
         // The right button's press, then the menu request the platform sends with it.
         QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier, third);
@@ -144,7 +148,8 @@ void TestCopying::levelValuesSelectable()
 {
     browseDown(*m_running, {0, 0, 0, 0});
     QCOMPARE(m_running->page(), 5);
-    for (const char *name : {"LblCodClasse_TbsClasse", "LblDescricaoClasse_TbsClasse", "LblDescricaoSecao_TbsClasse"}) {
+    for (const char *name :
+         {"LblCodClasse_TbsClasse", "LblDescricaoClasse_TbsClasse", "LblDescricaoSecao_TbsClasse"}) {
         auto *label = m_running->find<QLabel>(QLatin1String(name));
         const QString text = label->text();
         dragAcross(label);

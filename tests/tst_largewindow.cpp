@@ -161,7 +161,8 @@ void TestLargeWindow::listsTakeTheRoom()
         const QString name = child->objectName();
         const bool below = list && child != list && was.top() >= designed.value(list).bottom();
         const bool wide = qobject_cast<const DataGrid *>(child) || qobject_cast<const DataMemo *>(child) ||
-                          name.startsWith(QLatin1String("ImgLine")) || name.startsWith(QLatin1String("LblDescricao"));
+                          name.startsWith(QLatin1String("ImgLine")) ||
+                          name.startsWith(QLatin1String("LblDescricao"));
         const int left = name == QLatin1String("LblLinkNovaPesquisa") ? was.left() + dx : was.left();
         QCOMPARE(now.topLeft(), QPoint(left, below ? was.top() + dy : was.top()));
         if (wide)
@@ -177,8 +178,9 @@ void TestLargeWindow::listsTakeTheRoom()
     const QList<QWidget *> shown = shownChildren(page);
     for (int i = 0; i < shown.size(); ++i) {
         for (int j = i + 1; j < shown.size(); ++j)
-            QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
-                     qPrintable(shown[i]->objectName() + QStringLiteral(" overlaps ") + shown[j]->objectName()));
+            QVERIFY2(
+                !shown[i]->geometry().intersects(shown[j]->geometry()),
+                qPrintable(shown[i]->objectName() + QStringLiteral(" overlaps ") + shown[j]->objectName()));
     }
 
     if (kRoutes[route].search) {

@@ -215,7 +215,8 @@ void TestNotesPopup::boxesShareTheHeightByTheirText()
     showNotes({"", sentences(40), sentences(120), "curta", ""}, 3, [&](QDialog &popup) {
         const int shorter = child(popup, "PnlCompreende")->height();
         const int longer = child(popup, "PnlTambemCompreende")->height();
-        QVERIFY2(shorter > 105 && longer > shorter, qPrintable(QStringLiteral("%1 %2").arg(shorter).arg(longer)));
+        QVERIFY2(shorter > 105 && longer > shorter,
+                 qPrintable(QStringLiteral("%1 %2").arg(shorter).arg(longer)));
         QCOMPARE(child(popup, "PnlNaoCompreende")->height(), 105);
         auto *outer = popup.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"));
         QCOMPARE(shorter + longer + 105, outer->viewport()->height());
