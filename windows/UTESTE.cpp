@@ -9,6 +9,7 @@
 #include <QScrollArea>
 
 #include <algorithm>
+#include <numeric>
 
 namespace
 {
@@ -119,9 +120,10 @@ void TFrmPopupNota::resizeEvent(QResizeEvent *event)
     shareHeight();
 }
 
-// The boxes of the shown sections share the popup's height by what their texts need: each keeps
-// at least its designed height; when all texts fit, each box is as tall as its text; otherwise the
-// height left over goes to the boxes that need more, in proportion to how much more they need.
+// The boxes of the shown sections share the popup's height by what their texts need. When every
+// text fits in a box of at least its designed height, so it is; otherwise the short texts keep
+// only the height they need and the room left goes to the long ones, in proportion to how much
+// more each needs.
 void TFrmPopupNota::shareHeight()
 {
     struct Box {
@@ -129,6 +131,7 @@ void TFrmPopupNota::shareHeight()
         QScrollArea *box;
         int designed;
         int need = 0;
+        int height = 0;
     };
     // Designed box heights; each panel is its box plus 25 pixels for the heading.
     Box boxes[] = {{ui->PnlNotasExplicativas, ui->ScrNotaExplicativa, 73},
@@ -140,38 +143,42 @@ void TFrmPopupNota::shareHeight()
     // The scroll box's own frame, not its viewport, which is laid out only once shown.
     const QRect inside = ui->ScrollBox1->contentsRect();
     int room = inside.height() - (ui->PnlNoResult->isVisibleTo(this) ? 20 : 0);
-    int least = 0;
-    int wanted = 0;
+    QVector<Box *> shown;
     for (Box &b : boxes) {
         if (!b.panel->isVisibleTo(this))
             continue;
         const int frame = 2 * b.box->frameWidth();
         const int width = inside.width() - 2 * b.panel->frameWidth() - frame;
-        b.need = std::max(b.designed, b.box->widget()->heightForWidth(width) + frame);
-        room -= heading;
-        least += b.designed;
-        wanted += b.need - b.designed;
+        b.need = b.box->widget()->heightForWidth(width) + frame;
+        b.height = std::max(b.designed, b.need);
+        room -= heading + b.height;
+        shown.append(&b);
     }
-    const int spare = std::max(0, room - least);
-    int left = spare; // what rounding down leaves goes to the last box that needs more
-    Box *lastNeedy = nullptr;
-    for (Box &b : boxes) {
-        if (!b.panel->isVisibleTo(this))
-            continue;
-        if (wanted > spare) {
-            const int share = int(qint64(spare) * (b.need - b.designed) / wanted);
-            left -= share;
-            b.need = b.designed + share;
-            if (share > 0)
-                lastNeedy = &b;
+    if (room < 0) {
+        room += std::accumulate(shown.begin(), shown.end(), 0, [](int sum, const Box *b) { return sum + b->height; });
+        int wanted = 0;
+        for (Box *b : shown) {
+            b->height = std::min(b->designed, b->need);
+            room -= b->height;
+            wanted += b->need - b->height;
         }
+        // What rounding down leaves goes to the last box that needs more.
+        Box *lastNeedy = nullptr;
+        const int spare = std::max(0, room);
+        int left = spare;
+        for (Box *b : shown) {
+            if (b->need <= b->height)
+                continue;
+            const int share = std::min(b->need - b->height, int(qint64(spare) * (b->need - b->height) / wanted));
+            b->height += share;
+            left -= share;
+            lastNeedy = b;
+        }
+        if (lastNeedy && wanted > spare)
+            lastNeedy->height += left;
     }
-    if (wanted > spare && lastNeedy)
-        lastNeedy->need += left;
-    for (Box &b : boxes) {
-        if (!b.panel->isVisibleTo(this))
-            continue;
-        b.box->setFixedHeight(b.need);
-        b.panel->setFixedHeight(b.need + heading);
+    for (Box *b : shown) {
+        b->box->setFixedHeight(b->height);
+        b->panel->setFixedHeight(b->height + heading);
     }
 }
