@@ -286,10 +286,29 @@ void TestLargeWindow::codesNeverScrollAway()
     }
 }
 
-// A description too long for its cell ends in an ellipsis and shows whole in the tooltip; a text
-// that fits has none.
+// A description too long for its cell ends in an ellipsis and shows whole in the tooltip; on a grid
+// without tooltips of its own, a text that fits has none.
 void TestLargeWindow::elidedDescriptionInTooltip()
 {
+    const auto tipAt = [](DataGrid *grid, int row, int column) {
+        QToolTip::hideText();
+        QApplication::processEvents();
+        const QModelIndex index = grid->model()->index(row, column);
+        grid->scrollTo(index);
+        const QPoint at = grid->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    browseDown(*m_running, {});
+    DataGrid *sections = m_running->gridOfPage(1);
+    QCOMPARE(tipAt(sections, 0, 3), QString());
+    // The user widens the code column: the descriptions no longer fit and show whole on rest.
+    sections->horizontalHeader()->resizeSection(0, 600);
+    const QString section = sections->model()->index(0, 3).data().toString();
+    QVERIFY(sections->fontMetrics().horizontalAdvance(section) > sections->columnWidth(3));
+    QVERIFY(tipAt(sections, 0, 3).contains(section.toHtmlEscaped()));
+
     search(QStringLiteral("automov*"));
     DataGrid *results = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"));
     QCOMPARE(results->textElideMode(), Qt::ElideRight);
@@ -300,17 +319,8 @@ void TestLargeWindow::elidedDescriptionInTooltip()
             longRow = row;
     }
     QVERIFY2(longRow >= 0, "no description is longer than its cell");
-    const auto tipAt = [&](int row, int column) {
-        const QModelIndex index = results->model()->index(row, column);
-        results->scrollTo(index);
-        const QPoint at = results->visualRect(index).center();
-        QHelpEvent help(QEvent::ToolTip, at, results->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(results->viewport(), &help);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
-    };
-    QCOMPARE(tipAt(longRow, 0), QString());
     const QString description = results->model()->index(longRow, 1).data().toString();
-    QVERIFY(tipAt(longRow, 1).contains(description.toHtmlEscaped()));
+    QVERIFY(tipAt(results, longRow, 1).contains(description.toHtmlEscaped()));
 }
 
 // A searched text longer than the page is wide wraps at its words; what follows moves down.
