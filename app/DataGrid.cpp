@@ -4,13 +4,30 @@
 #include "data/Query.h"
 #include "data/QueryTableModel.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace
 {
+
+// The width a cell needs for its text: the text and the item's margins on both sides.
+int cellTextWidth(const QWidget *view, const QString &text)
+{
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    return view->fontMetrics().horizontalAdvance(text) + 2 * margin + 1;
+}
 
 // Draws each column's text in the column's own colour (selected rows keep the highlight colours).
 class ColumnColorDelegate : public QStyledItemDelegate
@@ -28,6 +45,21 @@ protected:
         const int column = index.column();
         if (column >= 0 && column < m_colors.size() && m_colors[column].isValid())
             option->palette.setColor(QPalette::Text, m_colors[column]);
+    }
+
+    // A text cut short in its cell shows whole in the tooltip, wrapped to a readable width.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (cellTextWidth(view, text) > option.rect.width())
+            QToolTip::showText(event->globalPos(), QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()),
+                               view->viewport(), option.rect);
+        else
+            QToolTip::hideText();
+        return true;
     }
 
 private:
@@ -73,6 +105,17 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
     setPalette(colors);
 
     setItemDelegate(new ColumnColorDelegate(m_colors, this));
+    connect(titles, &QHeaderView::sectionResized, this, [this](int column) {
+        if (m_model && column + 1 < m_model->columnCount())
+            fitLastColumn();
+    });
+
+    m_copyCode = new QAction(QStringLiteral("Copiar código"), this);
+    m_copyCodeAndDescription = new QAction(QStringLiteral("Copiar código e descrição"), this);
+    connect(m_copyCode, &QAction::triggered, this,
+            [this] { QApplication::clipboard()->setText(currentCode()); });
+    connect(m_copyCodeAndDescription, &QAction::triggered, this,
+            [this] { QApplication::clipboard()->setText(currentCodeAndDescription()); });
 }
 
 void DataGrid::bind(DataSource &source, const QVector<GridColumn> &columns)
@@ -92,8 +135,10 @@ void DataGrid::bind(DataSource &source, const QVector<GridColumn> &columns)
     setModel(m_model);
     for (int i = 0; i < columns.size(); ++i)
         setColumnWidth(i, columns[i].width);
+    fitColumns();
 
     Query &query = source.dataSet();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::fitColumns);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::followQuery);
     connect(&query, &Query::reloaded, this, &DataGrid::followQuery);
     connect(&query, &Query::currentRowChanged, this, &DataGrid::followQuery);
@@ -115,6 +160,7 @@ void DataGrid::setColumnTitle(int column, const QString &title)
     if (!m_model)
         return;
     m_model->setColumnTitle(column, title);
+    fitColumns();
     horizontalHeader()->viewport()->update();
 }
 
@@ -128,6 +174,7 @@ void DataGrid::setColumnField(int column, const QString &field)
     if (!m_model)
         return;
     m_model->setColumnField(column, field);
+    fitColumns();
     viewport()->update();
 }
 
@@ -218,4 +265,88 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void DataGrid::setFitsWidth(bool fits)
+{
+    m_fitsWidth = fits;
+    setTextElideMode(fits ? Qt::ElideRight : Qt::ElideNone);
+    setHorizontalScrollBarPolicy(fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    fitColumns();
+}
+
+// Every column but the last is at least as wide as its title and its widest text, never narrower
+// than designed or than the user made it; the last column stretches over the rest.
+void DataGrid::fitColumns()
+{
+    if (!m_model || !m_fitsWidth)
+        return;
+    const int columns = m_model->columnCount();
+    for (int column = 0; column + 1 < columns; ++column) {
+        int width = std::max(columnWidth(column), horizontalHeader()->sectionSizeHint(column));
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            width = std::max(width, cellTextWidth(this, m_model->index(row, column).data().toString()));
+        if (width != columnWidth(column))
+            setColumnWidth(column, width);
+    }
+    fitLastColumn();
+}
+
+// The last column ends at the grid's right edge, whatever the user did to the others.
+void DataGrid::fitLastColumn()
+{
+    if (!m_model || !m_fitsWidth || m_model->columnCount() == 0)
+        return;
+    const int last = m_model->columnCount() - 1;
+    const int width = std::max(horizontalHeader()->minimumSectionSize(),
+                               viewport()->width() - horizontalHeader()->sectionPosition(last));
+    if (width != columnWidth(last))
+        setColumnWidth(last, width);
+    horizontalScrollBar()->setValue(0);
+}
+
+void DataGrid::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    fitLastColumn();
+}
+
+QString DataGrid::currentCode() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? m_model->index(current.row(), 0).data().toString() : QString();
+}
+
+QString DataGrid::currentCodeAndDescription() const
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return QString();
+    const int last = m_model->columnCount() - 1;
+    return currentCode() + QLatin1Char('\t') + m_model->index(current.row(), last).data().toString();
+}
+
+// Ctrl+C copies the row, not only the current cell as the table view would.
+bool DataGrid::event(QEvent *event)
+{
+    const bool shortcut = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (shortcut && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_copyCodeAndDescription->trigger();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+// The menu acts on the row under the pointer, which the press has already made current.
+void DataGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!currentIndex().isValid())
+        return;
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(m_copyCode);
+    menu->addAction(m_copyCodeAndDescription);
+    menu->popup(event->globalPos());
 }

@@ -5,6 +5,7 @@
 #include <QVector>
 
 class DataSource;
+class QAction;
 class Query;
 class QueryTableModel;
 
@@ -19,6 +20,7 @@ struct GridColumn {
 // A read-only grid over the rows of a data source's query. The grid's current row is the query's
 // current row, both ways; a left click on a data row raises cellClicked once that row is current,
 // and so do Enter and Space on the current row. A double-click acts as one click.
+// Ctrl+C and the context menu copy the current row's code, with or without its description.
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -36,25 +38,40 @@ public:
     void setColumnField(int column, const QString &field);
     QColor columnColor(int column) const;
     void setColumnsResizable(bool resizable);
+    // The columns fit the grid's width: the code columns are as wide as their titles and texts
+    // need, the last column takes the rest and elides what does not fit (whole in a tooltip).
+    void setFitsWidth(bool fits);
+
+    // The current row's code (first column), and that code, a tab and its description (last column).
+    QString currentCode() const;
+    QString currentCodeAndDescription() const;
 
 Q_SIGNALS:
     void cellClicked();
 
 protected:
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event = nullptr) const override;
 
 private:
     void followQuery();
+    void fitColumns();
+    void fitLastColumn();
 
     DataSource *m_source = nullptr;
     QueryTableModel *m_model = nullptr;
     QVector<QColor> m_colors;
+    QAction *m_copyCode = nullptr;
+    QAction *m_copyCodeAndDescription = nullptr;
     bool m_following = false;
+    bool m_fitsWidth = false;
     int m_pressedRow = -1;
 };

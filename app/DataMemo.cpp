@@ -3,6 +3,8 @@
 #include "data/DataSource.h"
 #include "data/Query.h"
 
+#include <QEvent>
+
 DataMemo::DataMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
     setReadOnly(true);
@@ -33,4 +35,27 @@ void DataMemo::refresh()
         text = query.value(query.currentRow(), column).toString();
     if (text != toPlainText())
         setPlainText(text);
+}
+
+void DataMemo::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    showWholeLines();
+}
+
+void DataMemo::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        showWholeLines();
+}
+
+// The viewport ends under the last line that fits whole, so no line shows cut in half.
+void DataMemo::showWholeLines()
+{
+    const int lineHeight = fontMetrics().lineSpacing();
+    const int room = contentsRect().height() - int(document()->documentMargin());
+    const int spare = room > lineHeight ? room % lineHeight : 0;
+    if (viewportMargins().bottom() != spare)
+        setViewportMargins(0, 0, 0, spare);
 }

@@ -53,6 +53,15 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
                                                        {ui->LblRegistrosEncontrados, ui->LblNumeroRegistros}};
     for (const auto &[caption, value] : captioned)
         value->move(std::max(value->x(), caption->geometry().right() + 4), value->y());
+    // The logo drawn for the screen's scale: on a scaled screen, from the picture twice as large.
+    const qreal scale = devicePixelRatioF();
+    if (scale > 1) {
+        const QSize pixels = (QSizeF(ui->ImgLogo->size()) * scale).toSize();
+        QPixmap logo = QPixmap(QStringLiteral(":/images/logo@2x.png"))
+                           .scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        logo.setDevicePixelRatio(scale);
+        ui->ImgLogo->setPixmap(logo);
+    }
     // Colours that follow the system rather than fixed values.
     QPalette menuHighlight = ui->LblLinkNovaPesquisa->palette();
     menuHighlight.setColor(QPalette::WindowText, palette().color(QPalette::Highlight));
@@ -64,6 +73,8 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
         label->setAutoFillBackground(true);
     }
 
+    growWithWindow();
+    makeValuesSelectable();
     bindWidgets();
     bindKeyboard();
     attachTakeaway();

@@ -119,6 +119,9 @@ private:
     void bindWidgets();
     // Enter on buttons, the focus on entering a page, the keys up and home (app/uFrmMainKeyboard.cpp).
     void bindKeyboard();
+    // Extra room goes to the pages' lists and texts (app/uFrmMainLayout.cpp).
+    void growWithWindow();
+    void makeValuesSelectable();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
     void holdBorder();

@@ -450,7 +450,7 @@ void TestMainWindow::windowFrame()
     QCOMPARE(header->geometry(), QRect(0, 0, 804, 81));
     QCOMPARE(running->find<QLabel>(QStringLiteral("ImgLogo"))->geometry(), QRect(32, 8, 239, 61));
     QCOMPARE(running->find<QLabel>(QStringLiteral("ImgLogo"))->pixmap().size(), QSize(239, 61));
-    QCOMPARE(running->find<QWidget>(QStringLiteral("PnlLinks"))->geometry(), QRect(508, 48, 265, 25));
+    QCOMPARE(running->find<QWidget>(QStringLiteral("PnlLinks"))->geometry(), QRect(508, 48, 296, 25));
     QCOMPARE(running->find<QLabel>(QStringLiteral("LblDivisor"))->pos(), QPoint(148, 7));
     const QImage rule = running->find<QLabel>(QStringLiteral("ImgLine2"))->pixmap().toImage();
     QCOMPARE(rule.size(), QSize(776, 1));
@@ -759,9 +759,13 @@ void TestMainWindow::gridBindings()
     for (int i = 0; i < fields.size(); ++i) {
         QCOMPARE(grid->columnField(i), fields[i]);
         QCOMPARE(grid->columnTitle(i), titles[i]);
-        QCOMPARE(grid->columnWidth(i), widths[i]);
         // Codes are blue; a structure row's two division columns too; descriptions are plain.
         const bool description = i == fields.size() - 1;
+        // Code columns are at least as wide as designed; the description takes what is left.
+        if (description)
+            QCOMPARE(grid->columnViewportPosition(i) + grid->columnWidth(i), grid->viewport()->width());
+        else
+            QVERIFY(grid->columnWidth(i) >= widths[i]);
         QCOMPARE(grid->columnColor(i), description ? QColor() : kBlue);
     }
     if (!memo.isEmpty()) {

@@ -56,6 +56,7 @@ private slots:
     void captionsFollowLevel_data();
     void captionsFollowLevel();
     void longNoteScrollsInItsOwnBox();
+    void boxesShareTheHeightByTheirText();
 };
 
 void TestNotesPopup::sectionsFollowTheirText_data()
@@ -169,29 +170,67 @@ void TestNotesPopup::captionsFollowLevel()
             QCOMPARE(labelText(popup, "LblTextoNaoCompreende"), captions[3]);
             QCOMPARE(labelText(popup, "LblTextoNotas"), QStringLiteral("Notas"));
             QCOMPARE(popup.size(), QSize(522, 522));
-            QCOMPARE(popup.minimumSize(), popup.maximumSize());
+            QCOMPARE(popup.minimumSize(), QSize(522, 522));
         });
     }
 }
 
-// A long note wraps to the width of its own box and scrolls there; its panel keeps its height
-// and the next section stays where it was.
+// A long note wraps to the width of its own box and gets the height the short ones leave; what
+// does not fit scrolls inside its box, never the popup.
 void TestNotesPopup::longNoteScrollsInItsOwnBox()
 {
     QString longNote;
-    for (int i = 1; i <= 60; ++i)
+    for (int i = 1; i <= 150; ++i)
         longNote += QStringLiteral("Frase %1 de uma nota que não cabe na caixa. ").arg(i);
 
     showNotes({"", longNote, "", "", "curta"}, 4, [&](QDialog &popup) {
         auto *box = popup.findChild<QScrollArea *>(QStringLiteral("ScrCompreende"));
         auto *text = popup.findChild<QLabel *>(QStringLiteral("LblCompreende_Texto"));
+        auto *outer = popup.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"));
         QVERIFY(box->verticalScrollBar()->maximum() > 0);
         QVERIFY(text->height() > box->viewport()->height());
         QVERIFY(text->width() <= box->viewport()->width());
-        QCOMPARE(child(popup, "PnlCompreende")->height(), 105);
-        QCOMPARE(child(popup, "PnlNotas")->y(), 105);
-        QCOMPARE(popup.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"))->verticalScrollBar()->maximum(),
-                 0);
+        // The short note keeps just the height of its line, whole.
+        auto *shortBox = popup.findChild<QScrollArea *>(QStringLiteral("ScrNotas"));
+        QVERIFY(child(popup, "PnlNotas")->height() < 105);
+        QCOMPARE(shortBox->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(child(popup, "PnlCompreende")->height() + child(popup, "PnlNotas")->height(),
+                 outer->viewport()->height());
+        QCOMPARE(child(popup, "PnlNotas")->y(), child(popup, "PnlCompreende")->height());
+        QCOMPARE(outer->verticalScrollBar()->maximum(), 0);
+    });
+}
+
+// The boxes share the popup's height by the length of their texts: short texts alone keep the
+// designed boxes; beside long ones they keep only their lines, a longer note gets more room than a
+// shorter long one, and all of it grows with the popup.
+void TestNotesPopup::boxesShareTheHeightByTheirText()
+{
+    const auto sentences = [](int count) {
+        QString text;
+        for (int i = 1; i <= count; ++i)
+            text += QStringLiteral("Frase %1 de uma nota longa. ").arg(i);
+        return text;
+    };
+    showNotes({"geral", "a", "b", "c", "d"}, 1, [&](QDialog &popup) {
+        QCOMPARE(child(popup, "PnlNotasExplicativas")->height(), 98);
+        for (int i = 1; i < 5; ++i)
+            QCOMPARE(child(popup, kPanels[i])->height(), 105);
+    });
+    showNotes({"", sentences(40), sentences(120), "curta", ""}, 3, [&](QDialog &popup) {
+        const int shorter = child(popup, "PnlCompreende")->height();
+        const int longer = child(popup, "PnlTambemCompreende")->height();
+        QVERIFY2(shorter > 105 && longer > shorter,
+                 qPrintable(QStringLiteral("%1 %2").arg(shorter).arg(longer)));
+        const int curta = child(popup, "PnlNaoCompreende")->height();
+        QVERIFY(curta < 105);
+        auto *outer = popup.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"));
+        QCOMPARE(shorter + longer + curta, outer->viewport()->height());
+
+        popup.resize(522, 900);
+        QApplication::processEvents();
+        QCOMPARE(outer->geometry(), popup.rect());
+        QVERIFY(child(popup, "PnlTambemCompreende")->height() > longer);
     });
 }
 

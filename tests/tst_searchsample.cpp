@@ -231,7 +231,8 @@ void TestSearchSample::synonymsLeadToWhatIsFiledUnderTheOtherWord()
     QVERIFY(index >= 0);
     combo->setCurrentIndex(index);
     emit combo->activated(index);
-    m_window->findChild<QLineEdit *>(QStringLiteral("EdtPesquisa"))->setText(QStringLiteral("venda de carros"));
+    m_window->findChild<QLineEdit *>(QStringLiteral("EdtPesquisa"))
+        ->setText(QStringLiteral("venda de carros"));
     QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("BtnPesquisa")), Qt::LeftButton);
     QCOMPARE(m_recorder.errors, QStringList());
 

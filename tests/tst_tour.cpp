@@ -45,6 +45,10 @@ void TestTour::refusesBadArguments_data()
     QTest::newRow("none") << QStringList() << 2;
     QTest::newRow("missing database")
         << QStringList({QStringLiteral("/nonexistent/ZELT.mdb"), QStringLiteral("OUT")}) << 1;
+    QTest::newRow("size below the design")
+        << QStringList({QStringLiteral("--size"), QStringLiteral("800x600"), QStringLiteral(ZELT_SAMPLE_DB),
+                        QStringLiteral("OUT")})
+        << 2;
 }
 
 void TestTour::refusesBadArguments()

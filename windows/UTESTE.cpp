@@ -6,6 +6,10 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+
+#include <algorithm>
+#include <numeric>
 
 namespace
 {
@@ -46,15 +50,20 @@ const LevelCaptions kLevelCaptions[] = {
 TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmPopupNota>())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
-    setFixedSize(522, 522);
+    // The designed size is the smallest; the user may enlarge the popup for a long note.
+    setMinimumSize(522, 522);
+    resize(522, 522);
     // Headings stand at 8, 8 of their panel: the layout gives the top, this the left.
     for (QLabel *heading : {ui->LblTextoNotasExplicativas, ui->LblTextoCompreende,
                             ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas})
         heading->setContentsMargins(7, 0, 0, 0);
     ui->Label5->adjustSize();
+    // The notes can be selected and copied, never edited.
+    for (QLabel *text : {ui->LblNotaExplicativa_Texto, ui->LblCompreende_Texto, ui->LblTambemCompreende_Texto,
+                         ui->LblNaoCompreende_Texto, ui->LblNotas_Texto})
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 TFrmPopupNota::~TFrmPopupNota() = default;
@@ -94,6 +103,7 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
         shown = true;
     }
     ui->PnlNoResult->setVisible(!shown);
+    shareHeight();
 
     if (const QScreen *desktop = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -101,4 +111,74 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
         move(frame.topLeft());
     }
     dialogs::execModal(*this);
+}
+
+void TFrmPopupNota::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    ui->ScrollBox1->setGeometry(rect());
+    shareHeight();
+}
+
+// The boxes of the shown sections share the popup's height by what their texts need. When every
+// text fits in a box of at least its designed height, so it is; otherwise the short texts keep
+// only the height they need and the room left goes to the long ones, in proportion to how much
+// more each needs.
+void TFrmPopupNota::shareHeight()
+{
+    struct Box {
+        QFrame *panel;
+        QScrollArea *box;
+        int designed;
+        int need = 0;
+        int height = 0;
+    };
+    // Designed box heights; each panel is its box plus 25 pixels for the heading.
+    Box boxes[] = {{ui->PnlNotasExplicativas, ui->ScrNotaExplicativa, 73},
+                   {ui->PnlCompreende, ui->ScrCompreende, 80},
+                   {ui->PnlTambemCompreende, ui->ScrTambemCompreende, 80},
+                   {ui->PnlNaoCompreende, ui->ScrNaoCompreende, 80},
+                   {ui->PnlNotas, ui->ScrNotas, 80}};
+    const int heading = 25;
+    // The scroll box's own frame, not its viewport, which is laid out only once shown.
+    const QRect inside = ui->ScrollBox1->contentsRect();
+    int room = inside.height() - (ui->PnlNoResult->isVisibleTo(this) ? 20 : 0);
+    QVector<Box *> shown;
+    for (Box &b : boxes) {
+        if (!b.panel->isVisibleTo(this))
+            continue;
+        const int frame = 2 * b.box->frameWidth();
+        const int width = inside.width() - 2 * b.panel->frameWidth() - frame;
+        b.need = b.box->widget()->heightForWidth(width) + frame;
+        b.height = std::max(b.designed, b.need);
+        room -= heading + b.height;
+        shown.append(&b);
+    }
+    if (room < 0) {
+        room += std::accumulate(shown.begin(), shown.end(), 0, [](int sum, const Box *b) { return sum + b->height; });
+        int wanted = 0;
+        for (Box *b : shown) {
+            b->height = std::min(b->designed, b->need);
+            room -= b->height;
+            wanted += b->need - b->height;
+        }
+        // What rounding down leaves goes to the last box that needs more.
+        Box *lastNeedy = nullptr;
+        const int spare = std::max(0, room);
+        int left = spare;
+        for (Box *b : shown) {
+            if (b->need <= b->height)
+                continue;
+            const int share = std::min(b->need - b->height, int(qint64(spare) * (b->need - b->height) / wanted));
+            b->height += share;
+            left -= share;
+            lastNeedy = b;
+        }
+        if (lastNeedy && wanted > spare)
+            lastNeedy->height += left;
+    }
+    for (Box *b : shown) {
+        b->box->setFixedHeight(b->height);
+        b->panel->setFixedHeight(b->height + heading);
+    }
 }

@@ -25,6 +25,11 @@ public:
     void MostraNotas(QString NotaExplicativa, QString Compreende, QString TambemCompreende,
                      QString NaoCompreende, QString Notas, int Nivel);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void shareHeight();
+
     std::unique_ptr<Ui::TFrmPopupNota> ui;
 };

@@ -1,6 +1,8 @@
-// zelt-tour DATABASE OUTDIR: builds the real main window offscreen on a copy of DATABASE, walks
-// the scripted steps and saves a picture of the window after each one (plus one of every message
-// box or modal window a step raised) into OUTDIR.
+// zelt-tour [--size WxH] [--scale FACTOR] DATABASE OUTDIR: builds the real main window offscreen on
+// a copy of DATABASE, walks the scripted steps and saves a picture of the window after each one
+// (plus one of every message box or modal window a step raised) into OUTDIR. --size gives the
+// window's client size (as a maximised window on that screen would have it; the designed 804x585
+// by default), --scale the screen's scale factor.
 #include "Tour.h"
 
 #include "app/Application.h"
@@ -20,7 +22,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <vector>
 
 namespace
 {
@@ -58,13 +62,33 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    // The options are read before the application exists: the scale factor must be set first.
+    std::vector<char *> rest{argv[0]};
+    QSize clientSize;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
+            qputenv("QT_SCALE_FACTOR", argv[++i]);
+        } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
+            int width = 0;
+            int height = 0;
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 804 || height < 585) {
+                std::fprintf(stderr, "--size needs WIDTHxHEIGHT, at least 804x585\n");
+                return 2;
+            }
+            clientSize = QSize(width, height);
+        } else {
+            rest.push_back(argv[i]);
+        }
+    }
+    int restCount = int(rest.size());
+    QApplication application(restCount, rest.data());
     nameApplication();
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: zelt-tour DATABASE OUTDIR\n");
+        std::fprintf(stderr, "usage: zelt-tour [--size WxH] [--scale FACTOR] DATABASE OUTDIR\n");
         return 2;
     }
     const QString database = arguments[1];
@@ -136,6 +160,8 @@ int main(int argc, char *argv[])
     };
 
     window.show();
+    if (clientSize.isValid())
+        window.setFixedSize(clientSize);
     QApplication::processEvents();
 
     const QVector<TourStep> steps =
