@@ -511,6 +511,24 @@ PageCensus censusOf(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const st
     return census;
 }
 
+// With no data pages to vouch for a definition, its indexes do: each index that has pages of its
+// own starts on an index page of this table.
+bool indexesBelong(PageFile &file, MdbTableDef *table)
+{
+    if (!mdb_read_indices(table))
+        return table->num_idxs == 0;
+    for (unsigned int i = 0; i < table->indices->len; ++i) {
+        const auto *index = static_cast<const MdbIndex *>(g_ptr_array_index(table->indices, i));
+        if (index->first_pg == 0)
+            continue; // a foreign key's index keeps no pages
+        const unsigned char *page = file.read(index->first_pg);
+        if (!page || (page[0] != 0x03 && page[0] != 0x04) ||
+            values::u32At(page + kPageOwnerOffset) != table->entry->table_pg)
+            return false;
+    }
+    return true;
+}
+
 // Reads the rows of a table through libmdb, calling onRow with the page in mdb->pg_buf and the
 // row's offset and size. The definition's row count may be stale: more rows are taken when every
 // page the map lists is one of the table's data pages; fewer rows, or a map whose pages all belong
@@ -522,6 +540,8 @@ std::uint32_t readRows(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const
     const PageCensus census = censusOf(mdb, file, table, name);
     if (census.walked && census.listed > 0 && census.owned == 0)
         fail("a definição da tabela " + name + " não corresponde às suas páginas de dados");
+    if (census.walked && census.listed == 0 && !indexesBelong(file, table))
+        fail("a definição da tabela " + name + " não corresponde às suas páginas de índice");
     const bool consistent = census.walked && census.owned == census.listed;
     const std::uint64_t bound = consistent ? std::uint64_t(census.listed) * (file.pageSize() / 2) : table->num_rows;
     std::uint32_t rows = 0;
