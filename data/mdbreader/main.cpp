@@ -142,10 +142,15 @@ struct Column {
     bool calculated;
 };
 
-// Where a value goes wrong, for the reason text.
-std::string place(const char *table, const char *column)
+// Where a value goes wrong, for the reason text; put into words only when something fails.
+struct Place {
+    const char *table;
+    const char *column;
+};
+
+std::string operator+(const Place &where, const std::string &what)
 {
-    return std::string("tabela ") + table + ", coluna " + column + ": ";
+    return std::string("tabela ") + where.table + ", coluna " + where.column + ": " + what;
 }
 
 std::string textOf(MdbHandle *mdb, const unsigned char *source, size_t size)
@@ -162,7 +167,7 @@ std::string textOf(MdbHandle *mdb, const unsigned char *source, size_t size)
 // The bytes of a memo or OLE value, inline or on long-value pages. libmdb's own reader
 // returns an empty text for a broken page chain and can loop on one, and follows a pointer to
 // any page at all; here each is an error.
-std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, const std::string &where)
+std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, const Place &where)
 {
     if (size < MDB_MEMO_OVERHEAD)
         fail(where + "valor longo danificado");
@@ -311,7 +316,7 @@ void writeValue(Writer &out, MdbHandle *mdb, const Column &column, const MdbFiel
         out.byte(NullValue);
         return;
     }
-    const std::string where = place(table, col->name);
+    const Place where{table, col->name};
     if (field.start < 0 || field.siz < 0 || field.start + field.siz > static_cast<int>(mdb->fmt->pg_size))
         fail(where + "linha danificada");
     const unsigned char *data = mdb->pg_buf + field.start;
@@ -721,6 +726,7 @@ int main(int argc, char **argv)
         s_output = nullptr;
         fail("não foi possível preparar a saída");
     }
+    s_record.reserve(1 << 16);
     static char buffer[1 << 16];
     std::setvbuf(s_output, buffer, _IOFBF, sizeof buffer);
     putBytes(mdbprotocol::kMagic, sizeof mdbprotocol::kMagic);
