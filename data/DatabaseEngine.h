@@ -51,5 +51,5 @@ private:
     QSet<QString> m_importedTables;         // case-folded names of the tables copied so far
     QSet<QString> m_spellings;              // other spellings of a table name, made views
     QStringList m_notes;
-    bool m_readOnly = false;                 // authorizer on: statements of the program
+    bool m_readOnly = false; // authorizer on: statements of the program
 };

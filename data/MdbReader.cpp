@@ -292,8 +292,9 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
                 received += chunk.size();
                 if (received > limit) {
                     stop();
-                    return withDetail(QStringLiteral("o leitor de arquivos Access produziu mais dados do que o "
-                                                     "arquivo pode conter"));
+                    return withDetail(
+                        QStringLiteral("o leitor de arquivos Access produziu mais dados do que o "
+                                       "arquivo pode conter"));
                 }
                 parser.feed(chunk);
                 continue;
@@ -318,8 +319,8 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
     if (process.exitStatus() == QProcess::CrashExit)
         return withDetail(QStringLiteral("o leitor de arquivos Access terminou de forma anormal"));
     if (process.exitCode() != 0)
-        return withDetail(
-            QStringLiteral("o leitor de arquivos Access falhou (código de saída %1)").arg(process.exitCode()));
+        return withDetail(QStringLiteral("o leitor de arquivos Access falhou (código de saída %1)")
+                              .arg(process.exitCode()));
     if (!parser.finished())
         return withDetail(QStringLiteral("o leitor de arquivos Access parou antes do fim"));
     return {};
@@ -340,7 +341,8 @@ QStringList MdbReader::tables() const
         reason = error.message();
     }
     if (!reason.isEmpty())
-        throw DataError(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2").arg(m_path, reason));
+        throw DataError(
+            QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2").arg(m_path, reason));
     return tables;
 }
 

@@ -37,7 +37,8 @@ public:
     // Calls onColumns once, then onRow for every row, as they arrive, and returns the notes about
     // columns that could not be understood (read as NULL). Throws DataError; a handler may throw
     // too, which stops the child.
-    QStringList readTable(const QString &table, const ColumnsHandler &onColumns, const RowHandler &onRow) const;
+    QStringList readTable(const QString &table, const ColumnsHandler &onColumns,
+                          const RowHandler &onRow) const;
 
     static QString helperPath();
     static void setHelperPath(const QString &path); // tests run stand-ins; empty: the real one

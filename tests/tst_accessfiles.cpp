@@ -150,11 +150,13 @@ void TestAccessFiles::values_data()
         QStringLiteral("a\U0001F600a"));
     row("compressed Unicode", "testUnicodeCompV2003.mdb", "SELECT Unicode FROM [Table] WHERE ID IN (3, 7)",
         QStringLiteral("Мир,ümlaut"));
-    row("Date/Time Extended, 100 ns", "extDateTestV2019.accdb", "SELECT DateExt FROM Table1 WHERE ID IN (6, 8)",
+    row("Date/Time Extended, 100 ns", "extDateTestV2019.accdb",
+        "SELECT DateExt FROM Table1 WHERE ID IN (6, 8)",
         "2021-06-14 22:45:12.3456789,0100-06-14 12:45:00.1234567");
     row("Date/Time Extended, whole seconds", "extDateTestV2019.accdb",
         "SELECT DateExt, DateNormal FROM Table1 WHERE ID = 3", "2021-06-14 12:45:00|2021-06-14 12:45:00");
-    row("rows beyond a stale count", "calcFieldTestV2010.accdb", "SELECT count(*), max(ID) FROM Table1", "4|4");
+    row("rows beyond a stale count", "calcFieldTestV2010.accdb", "SELECT count(*), max(ID) FROM Table1",
+        "4|4");
     row("calculated text and number", "calcFieldTestV2010.accdb",
         "SELECT LastFirst, LastFirstLen FROM Table1 WHERE ID = 4", "User, Test|10");
     row("calculated memo", "calcFieldTestV2010.accdb", "SELECT AllNames FROM Table1 WHERE ID = 2",
@@ -204,7 +206,8 @@ void TestAccessFiles::patchedValues_data()
     // 43.32 as a single (AE 47 2D 42) becomes 0.15 (9A 99 19 3E).
     QTest::newRow("Single 0.15") << fixture("testIndexCodesV1997.mdb") << QByteArray::fromHex("ae472d42")
                                  << QByteArray::fromHex("9a99193e")
-                                 << "SELECT data FROM Table5 WHERE name = 'row13'" << "0.15";
+                                 << "SELECT data FROM Table5 WHERE name = 'row13'"
+                                 << "0.15";
     // The Jet 3 catalogue names Table10 in Windows-1252; Umsätze has as many bytes.
     for (const char *spelling : {"UMSÄTZE", "umsätze", "Umsätze"})
         QTest::addRow("table name %s", spelling)
@@ -243,8 +246,8 @@ void TestAccessFiles::unknownColumnTypeReadsAsNullWithANote()
 
     QString error;
     QStringList notes;
-    const QStringList rows = run(path, "SELECT ID, Field1, DateNormal FROM Table1 WHERE ID <= 2 ORDER BY ID",
-                                 &error, &notes);
+    const QStringList rows =
+        run(path, "SELECT ID, Field1, DateNormal FROM Table1 WHERE ID <= 2 ORDER BY ID", &error, &notes);
     QCOMPARE(error, QString());
     QCOMPARE(rows, QStringList({"1|<NULL>|2020-06-17 00:00:00", "2|<NULL>|2021-06-14 00:00:00"}));
     QCOMPARE(notes.size(), 1);
@@ -342,7 +345,8 @@ void TestAccessFiles::damagedCopies_data()
     // The definitions of DateTest (page 18) and of other tables swapped: the empty MSysQueries (4),
     // MSysRelationships (5) and the attachment table (21).
     for (const int other : {4, 5, 21})
-        QTest::addRow("DateTest's definition swapped with page %d", other) << 5 << "swap definitions" << other;
+        QTest::addRow("DateTest's definition swapped with page %d", other)
+            << 5 << "swap definitions" << other;
 }
 
 void TestAccessFiles::damagedCopies()
@@ -352,8 +356,8 @@ void TestAccessFiles::damagedCopies()
     QFETCH(int, at);
     // Another table's definition may lack the column to sort on: then the rows are sorted here.
     const bool definitions = damage == QLatin1String("swap definitions");
-    const QString statement =
-        definitions ? QStringLiteral("SELECT * FROM DateTest") : QString::fromUtf8(kSources[source].statement);
+    const QString statement = definitions ? QStringLiteral("SELECT * FROM DateTest")
+                                          : QString::fromUtf8(kSources[source].statement);
     QByteArray bytes = bytesOf(fixture(kSources[source].file));
     QString error;
     QStringList expected = run(fixture(kSources[source].file), statement, &error);

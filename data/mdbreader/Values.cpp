@@ -94,7 +94,8 @@ bool digits(const unsigned char *bytes, std::size_t count, unsigned long long &v
 
 std::uint32_t u32At(const unsigned char *b)
 {
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+           std::uint32_t(b[3]) << 24;
 }
 
 std::string jet4Text(const unsigned char *bytes, std::size_t size)
@@ -209,8 +210,8 @@ bool dateTimeText(double stored, std::string &text)
     long long year = 0, month = 0, day = 0;
     civilDate(days, year, month, day);
     char out[96];
-    std::snprintf(out, sizeof out, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", year, month, day, seconds / 3600,
-                  (seconds / 60) % 60, seconds % 60);
+    std::snprintf(out, sizeof out, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", year, month, day,
+                  seconds / 3600, (seconds / 60) % 60, seconds % 60);
     text = out;
     return true;
 }
@@ -224,14 +225,15 @@ bool extendedDateTimeText(const unsigned char *bytes, std::size_t size, std::str
         return false;
     constexpr unsigned long long kTicksPerSecond = 10000000ULL;
     constexpr unsigned long long kDaysFromYearOneTo1899 = 693593; // 0001-01-01 to 1899-12-30
-    if (days > 3652058 || ticks >= 86400ULL * kTicksPerSecond) // beyond 9999-12-31, beyond midnight
+    if (days > 3652058 || ticks >= 86400ULL * kTicksPerSecond)    // beyond 9999-12-31, beyond midnight
         return false;
     long long year = 0, month = 0, day = 0;
-    civilDate(static_cast<long long>(days) - static_cast<long long>(kDaysFromYearOneTo1899), year, month, day);
+    civilDate(static_cast<long long>(days) - static_cast<long long>(kDaysFromYearOneTo1899), year, month,
+              day);
     const unsigned long long seconds = ticks / kTicksPerSecond;
     char out[96];
-    std::snprintf(out, sizeof out, "%04lld-%02lld-%02lld %02llu:%02llu:%02llu", year, month, day, seconds / 3600,
-                  (seconds / 60) % 60, seconds % 60);
+    std::snprintf(out, sizeof out, "%04lld-%02lld-%02lld %02llu:%02llu:%02llu", year, month, day,
+                  seconds / 3600, (seconds / 60) % 60, seconds % 60);
     text = out;
     if (const unsigned long long fraction = ticks % kTicksPerSecond; fraction != 0) {
         char digitsText[16];
@@ -247,8 +249,8 @@ std::string guidText(const unsigned char *b)
 {
     char out[40];
     std::snprintf(out, sizeof out, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", u32At(b),
-                  unsigned(b[4] | b[5] << 8), unsigned(b[6] | b[7] << 8), b[8], b[9], b[10], b[11], b[12], b[13],
-                  b[14], b[15]);
+                  unsigned(b[4] | b[5] << 8), unsigned(b[6] | b[7] << 8), b[8], b[9], b[10], b[11], b[12],
+                  b[13], b[14], b[15]);
     return out;
 }
 

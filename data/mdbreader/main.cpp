@@ -159,7 +159,8 @@ std::string textOf(MdbHandle *mdb, const unsigned char *source, size_t size)
         return values::jet4Text(source, size);
     // A single-byte code page: at most 3 UTF-8 bytes per source byte.
     std::string out(size * 3 + 4, '\0');
-    const int length = mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(source), size, out.data(), out.size());
+    const int length =
+        mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(source), size, out.data(), out.size());
     out.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return out;
 }
@@ -176,7 +177,8 @@ std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, c
     if (header & kInlineValue) {
         if (length > size - MDB_MEMO_OVERHEAD)
             fail(where + "valor longo danificado");
-        return std::string(reinterpret_cast<const char *>(field) + MDB_MEMO_OVERHEAD, size - MDB_MEMO_OVERHEAD);
+        return std::string(reinterpret_cast<const char *>(field) + MDB_MEMO_OVERHEAD,
+                           size - MDB_MEMO_OVERHEAD);
     }
     if ((header & 0xC0000000u) == 0xC0000000u)
         fail(where + "valor longo danificado");
@@ -328,7 +330,8 @@ void writeValue(Writer &out, MdbHandle *mdb, const Column &column, const MdbFiel
         size = longBytes.size();
     }
     if (column.calculated) {
-        const std::uint32_t length = size >= kCalculatedHeader ? values::u32At(data + kCalculatedLengthOffset) : 0;
+        const std::uint32_t length =
+            size >= kCalculatedHeader ? values::u32At(data + kCalculatedLengthOffset) : 0;
         if (size < kCalculatedHeader || length > size - kCalculatedHeader)
             fail(where + "valor calculado danificado");
         data += kCalculatedHeader;
@@ -379,8 +382,8 @@ void writeValue(Writer &out, MdbHandle *mdb, const Column &column, const MdbFiel
         out.text(values::currencyText(i64At(data)));
         return;
     case MDB_NUMERIC: {
-        const std::string text =
-            column.calculated ? values::calculatedNumericText(data, size) : values::numericText(data, col->col_prec);
+        const std::string text = column.calculated ? values::calculatedNumericText(data, size)
+                                                   : values::numericText(data, col->col_prec);
         if (text.empty())
             fail(where + "valor numérico danificado");
         out.byte(TextValue);
@@ -439,7 +442,8 @@ public:
     // The page's bytes, or nullptr when the file ends before it.
     const unsigned char *read(std::uint32_t page)
     {
-        if (page >= m_pages || std::fseek(m_file, static_cast<long>(page) * static_cast<long>(m_size), SEEK_SET) != 0 ||
+        if (page >= m_pages ||
+            std::fseek(m_file, static_cast<long>(page) * static_cast<long>(m_size), SEEK_SET) != 0 ||
             std::fread(m_page.data(), 1, m_size, m_file) != m_size)
             return nullptr;
         return m_page.data();
@@ -460,7 +464,8 @@ std::set<int> calculatedColumns(MdbHandle *mdb, PageFile &file, const MdbCatalog
     std::set<int> calculated;
     if (IS_JET3(mdb))
         return calculated;
-    const size_t entries = mdb->fmt->tab_cols_start_offset + table->num_real_idxs * mdb->fmt->tab_ridx_entry_size +
+    const size_t entries = mdb->fmt->tab_cols_start_offset +
+                           table->num_real_idxs * mdb->fmt->tab_ridx_entry_size +
                            table->num_cols * mdb->fmt->tab_col_entry_size;
     // The definition continues on further pages, each after its 8-byte header.
     std::vector<unsigned char> definition;
@@ -474,7 +479,8 @@ std::set<int> calculatedColumns(MdbHandle *mdb, PageFile &file, const MdbCatalog
         if (page == 0 && definition.size() < entries)
             fail("a definição da tabela " + name + " está danificada");
     }
-    const size_t first = mdb->fmt->tab_cols_start_offset + table->num_real_idxs * mdb->fmt->tab_ridx_entry_size;
+    const size_t first =
+        mdb->fmt->tab_cols_start_offset + table->num_real_idxs * mdb->fmt->tab_ridx_entry_size;
     for (unsigned int c = 0; c < table->num_cols; ++c) {
         const unsigned char *columnEntry = definition.data() + first + c * mdb->fmt->tab_col_entry_size;
         if (columnEntry[kColumnExtraFlagsOffset] & kCalculatedFlags)
@@ -503,14 +509,15 @@ PageCensus censusOf(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const st
         if (next <= 0)
             break;
         if (static_cast<guint32>(next) >= file.pages())
-            fail("o arquivo está truncado (a tabela " + name + " tem dados na página " + std::to_string(next) +
-                 " de " + std::to_string(file.pages()) + ")");
+            fail("o arquivo está truncado (a tabela " + name + " tem dados na página " +
+                 std::to_string(next) + " de " + std::to_string(file.pages()) + ")");
         if (static_cast<guint32>(next) <= page || census.listed > file.pages())
             fail("o mapa de páginas da tabela " + name + " está danificado");
         page = static_cast<guint32>(next);
         ++census.listed;
         const unsigned char *bytes = file.read(page);
-        if (bytes && bytes[0] == kDataPage && values::u32At(bytes + kPageOwnerOffset) == table->entry->table_pg)
+        if (bytes && bytes[0] == kDataPage &&
+            values::u32At(bytes + kPageOwnerOffset) == table->entry->table_pg)
             ++census.owned;
     }
     return census;
@@ -548,7 +555,8 @@ std::uint32_t readRows(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const
     if (census.walked && census.listed == 0 && !indexesBelong(file, table))
         fail("a definição da tabela " + name + " não corresponde às suas páginas de índice");
     const bool consistent = census.walked && census.owned == census.listed;
-    const std::uint64_t bound = consistent ? std::uint64_t(census.listed) * (file.pageSize() / 2) : table->num_rows;
+    const std::uint64_t bound =
+        consistent ? std::uint64_t(census.listed) * (file.pageSize() / 2) : table->num_rows;
     std::uint32_t rows = 0;
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
@@ -562,7 +570,8 @@ std::uint32_t readRows(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const
         onRow(start & kOffsetMask, size);
     }
     if (rows < table->num_rows)
-        fail(damaged + "lidas " + std::to_string(rows) + " de " + std::to_string(table->num_rows) + " linhas");
+        fail(damaged + "lidas " + std::to_string(rows) + " de " + std::to_string(table->num_rows) +
+             " linhas");
     return rows;
 }
 
@@ -585,8 +594,8 @@ void checkCatalogue(MdbHandle *mdb, PageFile &file)
     if (!catalogue)
         fail("a tabela do catálogo está danificada (falta MSysObjects)");
     if (catalogue->table_pg >= file.pages())
-        fail("o arquivo está truncado (o catálogo começa na página " + std::to_string(catalogue->table_pg) + " de " +
-             std::to_string(file.pages()) + ")");
+        fail("o arquivo está truncado (o catálogo começa na página " + std::to_string(catalogue->table_pg) +
+             " de " + std::to_string(file.pages()) + ")");
     MdbTableDef *table = mdb_read_table(catalogue);
     if (!table || !mdb_read_columns(table))
         fail("não foi possível ler a definição da tabela do catálogo");
@@ -608,8 +617,8 @@ void checkCatalogue(MdbHandle *mdb, PageFile &file)
 void checkNotTruncated(MdbHandle *mdb, PageFile &file)
 {
     const auto truncated = [&](const char *name, const char *what, guint32 page) {
-        fail("o arquivo está truncado (a tabela " + std::string(name) + " " + what + " " + std::to_string(page) +
-             " de " + std::to_string(file.pages()) + ")");
+        fail("o arquivo está truncado (a tabela " + std::string(name) + " " + what + " " +
+             std::to_string(page) + " de " + std::to_string(file.pages()) + ")");
     };
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
