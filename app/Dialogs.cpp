@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace dialogs {
 
@@ -49,6 +52,31 @@ int execModal(QDialog &dialog)
         return result;
     }
     return dialog.exec();
+}
+
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                       const QString &filter)
+{
+    if (!g_recorder)
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    ++g_recorder->modalCount;
+    QFileDialog dialog(parent, caption, suggestedPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    const QString answer = g_recorder->onSaveFile ? g_recorder->onSaveFile(dialog) : QString();
+    dialog.close();
+    return answer;
+}
+
+bool choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    if (!g_recorder) {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    ++g_recorder->modalCount;
+    return g_recorder->onPrint && g_recorder->onPrint(printer);
 }
 
 } // namespace dialogs

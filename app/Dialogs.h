@@ -6,6 +6,8 @@
 #include <functional>
 
 class QDialog;
+class QFileDialog;
+class QPrinter;
 class QWidget;
 
 // Every message box and modal window of the program goes through here, so that tests can
@@ -21,6 +23,14 @@ void showWarning(QWidget *parent, const QString &text);
 // Shows a window modally and returns when it closes.
 int execModal(QDialog &dialog);
 
+// Asks where to save a file (confirming an overwrite); the chosen path, or the empty text when
+// the user cancels.
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                       const QString &filter);
+
+// Qt's print dialog for printer (with "Print to PDF"); true when the user chose to print.
+bool choosePrinter(QWidget *parent, QPrinter &printer);
+
 // Test seam: while installed, nothing blocks. Boxes are recorded; a modal window is handed to
 // onModal (which may inspect it, click in it, close it) and is then closed.
 struct Recorder {
@@ -28,6 +38,10 @@ struct Recorder {
     QStringList warnings;
     int modalCount = 0;
     std::function<void(QDialog &)> onModal;
+    // The save dialog, shown, is handed to onSaveFile, which gives the answer; unset cancels.
+    std::function<QString(QFileDialog &)> onSaveFile;
+    // Stands for the print dialog: sets up the printer and says whether to print; unset cancels.
+    std::function<bool(QPrinter &)> onPrint;
 };
 void installRecorder(Recorder *recorder); // nullptr restores the real boxes
 

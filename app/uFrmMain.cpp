@@ -14,6 +14,7 @@
 #include "app/WindowLook.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
+#include "search/SearchKeywords.h"
 #include "ui_uFrmMain.h"
 
 #include <QCloseEvent>
@@ -30,8 +31,9 @@ static void initResources()
     Q_INIT_RESOURCE(resources);
 }
 
-TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
-    : QMainWindow(parent), DtmMain(dtm), m_baseDirectory(baseDirectory), ui(std::make_unique<Ui::TFrmMain>())
+TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &databaseFile, QWidget *parent)
+    : QMainWindow(parent), DtmMain(dtm), m_baseDirectory(baseDirectory), m_databaseFile(databaseFile),
+      ui(std::make_unique<Ui::TFrmMain>())
 {
     initResources();
     ui->setupUi(this);
@@ -62,6 +64,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, QWidget *parent)
     }
 
     bindWidgets();
+    attachTakeaway();
     guard([this] { FormCreate(); });
 }
 
@@ -102,9 +105,12 @@ void TFrmMain::FormCreate()
     QString directory = m_baseDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : m_baseDirectory;
     if (!directory.endsWith(QLatin1Char('/')))
         directory += QLatin1Char('/');
+    // A file named on the command line is quoted, so that a ';' in its name does not end the value.
+    const QChar quote = m_databaseFile.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
+    const QString dataSource = m_databaseFile.isEmpty() ? directory + QStringLiteral("Database\\ZELT.mdb")
+                                                        : quote + m_databaseFile + quote;
     DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                                        directory +
-                                        QStringLiteral("Database\\ZELT.mdb;Persist Security Info=False"));
+                                        dataSource + QStringLiteral(";Persist Security Info=False"));
     DtmMain.ADCMain.open();
     DtmMain.QryClassificacao.open();
     DtmMain.QryDataBanco.open();

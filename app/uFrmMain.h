@@ -8,6 +8,8 @@
 #include <memory>
 
 class QLabel;
+class RecentSearches;
+class SearchKeywords;
 class TDtmMain;
 
 namespace Ui
@@ -23,8 +25,10 @@ class TFrmMain : public QMainWindow
 public:
     // FormCreate runs inside the constructor; FormShow on the first show; FormClose on close.
     // The database is <baseDirectory>/Database/ZELT.mdb; an empty baseDirectory means the
-    // executable's directory (tests and the screenshot tour point it elsewhere).
-    explicit TFrmMain(TDtmMain &dtm, const QString &baseDirectory = QString(), QWidget *parent = nullptr);
+    // executable's directory (tests and the screenshot tour point it elsewhere). A databaseFile
+    // (the command line's --database) is opened instead.
+    explicit TFrmMain(TDtmMain &dtm, const QString &baseDirectory = QString(),
+                      const QString &databaseFile = QString(), QWidget *parent = nullptr);
     ~TFrmMain() override;
 
     NavigationState nav;
@@ -96,6 +100,15 @@ public:
     void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
     void AbreJanelaAjuda(int Pagina);
 
+    // Results to take away (takeaway/): the results or a level page's list saved as a
+    // spreadsheet file, a level page printed, why a result matched, recent searches.
+    void exportResults();
+    void exportLevelList();
+    void printLevelPage();
+    // Why the given row of the results answers the search on show, as a tooltip's rich text.
+    QString matchExplanation(int row);
+    void showMatchExplanation();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -105,9 +118,17 @@ private:
     void bindWidgets();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
+    // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
+    void attachTakeaway();
+    void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
+    QString m_databaseFile;
     std::unique_ptr<Ui::TFrmMain> ui;
     bool m_shown = false;
+    std::unique_ptr<SearchKeywords> m_searchKeywords;
+    QString m_searchWords; // the word list of the search on show, which its results explain
+    QString m_saveFolder;
+    RecentSearches *m_recentSearches = nullptr;
 };

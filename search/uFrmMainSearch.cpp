@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "data/UDtmMain.h"
 #include "app/DisplayText.h"
+#include "search/RecentSearches.h"
 #include "search/SearchExpression.h"
 #include "ui_uFrmMain.h"
 
@@ -27,6 +28,7 @@ void TFrmMain::EdtPesquisaKeyPress(int key)
 
 void TFrmMain::ExecutaPesquisa()
 {
+    const QString typed = nav.TextoPesquisa;
     nav.TextoPesquisa = trimSearchText(RemoveAcentos(nav.TextoPesquisa));
     const QString textoMostrado = nav.TextoPesquisa;
 
@@ -43,10 +45,13 @@ void TFrmMain::ExecutaPesquisa()
     // through the previous column.
     nav.ResultadoSubClasse = kind.ResultadoSubClasse;
     ui->DbgPesquisa->setColumnField(0, kind.codeColumn);
+    m_searchWords = palavras;
     DtmMain.QryPesquisa.reload(statement);
 
     ui->LblItemPesquisado->setText(upperAsciiOnly(textoMostrado));
     ui->LblNumeroRegistros->setText(QString::number(DtmMain.QryPesquisa.recordCount()));
+    if (nav.OrigemPesquisa == 1)
+        m_recentSearches->remember(typed);
 }
 
 QString TFrmMain::RetiraPalavrasLigacao(const QString &texto)

@@ -47,7 +47,9 @@ QByteArray accessFixture()
 
 QByteArray sampleDatabase()
 {
-    return readAll(QStringLiteral(ZELT_SAMPLE_DB));
+    // Its bytes are flipped where an SQLite file keeps its header and schema; damaged copies of
+    // the Access sample have a test of their own.
+    return readAll(QStringLiteral(ZELT_SQLITE_SAMPLE_DB));
 }
 
 // A copy with `count` bytes changed at deterministic places within the first `span` bytes, where
@@ -107,7 +109,7 @@ void TestBadFiles::initTestCase()
     m_sample = sampleDatabase();
     m_access = accessFixture();
     m_tiny = tinyDatabaseBytes();
-    QVERIFY2(m_sample.size() > 65536, ZELT_SAMPLE_DB);
+    QVERIFY2(m_sample.size() > 65536, ZELT_SQLITE_SAMPLE_DB);
     QVERIFY(m_access.size() > 8192);
     QVERIFY(m_tiny.size() > 4096);
 }

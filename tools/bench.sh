@@ -3,6 +3,9 @@
 # build/bench/ (kept while newer than zelt-makedb), and prints a Markdown table of medians:
 # opening, entering each level page, five typical searches beside the same statements run by the
 # sqlite3 shell on the same file, and the peak memory of a scripted session (the screenshot tour).
+# bash tools/bench.sh access: the Access samples (1x, 10x) beside the SQLite samples of the same
+# content: start-up, first entry to each page, the first search of an edition (which loads its
+# activity table from an Access file) and the later ones, peak memory.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -43,10 +46,56 @@ shell_search_ms() {
         "$(awk '{ print $6 + $8 }' <<<"$timings" | median | awk -v r="$repeat" '{ printf "%.2f", $1 * 1000 / r }')"
 }
 
+# Medians over 5 fresh processes of the window: start-up, first search, later searches (ms), and
+# the largest peak memory (MB).
+access_path() {
+    local db=$1 text="venda de carros"
+    local lines=() peaks=()
+    for _ in 1 2 3 4 5; do
+        lines+=("$(/usr/bin/time -f 'peak %M' "$bin/zelt-bench-search" "$db" --runs 5 "$text" 2>&1 >/dev/null | tail -1) $("$bin/zelt-bench-search" "$db" --runs 5 "$text" 2>/dev/null |
+            awk '/^start-up/ { s = $2 } /^first run/ { f = $3 } /^whole run/ { w = $4 } END { print s, f, w }')")
+    done
+    field() { printf '%s\n' "${lines[@]}" | awk -v k="$1" '{ print $k }' | median; }
+    printf '%s %s %s %s\n' "$(field 3)" "$(field 4)" "$(field 5)" \
+        "$(printf '%s\n' "${lines[@]}" | awk '{ if ($2 > m) m = $2 } END { printf "%.0f", m / 1024 }')"
+}
+
+if [ "${1:-}" = access ]; then
+    echo "# Benchmarks: the Access path"
+    echo
+    echo "Machine: $(nproc) cores, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)," \
+        "$(awk '/^MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo) RAM."
+    echo "Command: \`bash tools/bench.sh access\` ($(date -u +%Y-%m-%d)). Milliseconds, medians of 5 processes of the"
+    echo "real window offscreen (zelt-bench-search, zelt-bench-pages); edition ZELT 2.0, search \"venda de carros\"."
+    for scale in 1 10; do
+        for kind in access sqlite; do
+            db=$out/ZELT-${scale}x-$kind.mdb
+            [ "$db" -nt "$bin/zelt-makedb" ] || "$bin/zelt-makedb" --format "$kind" "$db" --scale "$scale" >&2
+        done
+        read -r a_start a_first a_next a_peak <<<"$(access_path "$out/ZELT-${scale}x-access.mdb")"
+        read -r s_start s_first s_next s_peak <<<"$(access_path "$out/ZELT-${scale}x-sqlite.mdb")"
+        echo
+        echo "## Sample ${scale}x (Access $(du -m "$out/ZELT-${scale}x-access.mdb" | cut -f1) MB," \
+            "SQLite $(du -m "$out/ZELT-${scale}x-sqlite.mdb" | cut -f1) MB)"
+        echo
+        echo "| Step | Access | SQLite |"
+        echo "|---|---:|---:|"
+        echo "| start-up to the home page shown | $a_start | $s_start |"
+        # The slowest of 5 entries is the first, which reads the page's table from the file.
+        join -j1 <("$bin/zelt-bench-pages" "$out/ZELT-${scale}x-access.mdb" 5 2>/dev/null | awk 'NR > 2 { print $1, $4 }') \
+            <("$bin/zelt-bench-pages" "$out/ZELT-${scale}x-sqlite.mdb" 5 2>/dev/null | awk 'NR > 2 { print $1, $4 }') |
+            awk '{ printf "| first entry to page %s | %.1f | %.1f |\n", $1, $2, $3 }'
+        echo "| first search of the edition | $a_first | $s_first |"
+        echo "| later searches | $a_next | $s_next |"
+        echo "| peak memory (MB, max RSS) | $a_peak | $s_peak |"
+    done
+    exit 0
+fi
+
 for scale in 1 50; do
     db=$out/ZELT-${scale}x.mdb
     if [ ! "$db" -nt "$bin/zelt-makedb" ]; then
-        "$bin/zelt-makedb" "$db" --scale "$scale" >&2
+        "$bin/zelt-makedb" --format sqlite "$db" --scale "$scale" >&2
     fi
 done
 

@@ -19,7 +19,16 @@ packages=(
     sqlite3
     time
     mdbtools-dev
+    mdbtools
+    nodejs
+    npm
     fonts-dejavu-core
+    poppler-utils
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    file
 )
 
 install_packages() {
@@ -43,9 +52,17 @@ build() {
     cmake --build "$root/build/$dir" -j"$jobs"
 }
 
+# The npm packages the tests read Access files with, into the build folder (no global install).
+install_node_packages() {
+    local dir=$root/build/$1/node
+    [ -d "$dir/node_modules/mdb-reader" ] ||
+        npm install --prefix "$dir" --no-save --no-audit --no-fund mdb-reader@3.2.0 >/dev/null
+}
+
 run_tests() {
     local dir=$1
-    ctest --test-dir "$root/build/$dir" --output-on-failure -j"$jobs"
+    install_node_packages "$dir"
+    ZELT_REQUIRE_NODE_PACKAGES=1 ctest --test-dir "$root/build/$dir" --output-on-failure -j"$jobs"
 }
 
 case "${1:-run}" in

@@ -3,6 +3,9 @@
 #include "Notes.h"
 #include "Random.h"
 #include "Text.h"
+#include "Vocabulary.h"
+
+#include <algorithm>
 
 namespace makedb
 {
@@ -13,6 +16,19 @@ namespace
 constexpr std::uint64_t CountSeed = 0x5A454C5400000002ull;
 constexpr std::uint64_t ContentSeed = 0x5A454C5400000003ull;
 constexpr std::size_t MaxKeywords = 8;
+
+// The search never reads the synonym table, so the keywords carry it: each keyword's synonyms
+// follow the activity's own keywords ("comercio" brings "venda" and "negocio"), which keeps the
+// first keyword the one the forced inclusion matches.
+void addSynonyms(std::vector<std::string> &keywords)
+{
+    const std::size_t own = keywords.size();
+    for (std::size_t i = 0; i < own; ++i)
+        for (const auto &pair : synonyms())
+            if (pair.first == keywords[i] &&
+                std::find(keywords.begin(), keywords.end(), pair.second) == keywords.end())
+                keywords.push_back(pair.second);
+}
 
 // Descriptions come in the two shapes of an activity index: "Fabricação de queijos sob encomenda"
 // and "Queijos sob encomenda; fabricação"; a few carry a long explanation. The keywords list the
@@ -45,6 +61,7 @@ void describe(Activity &activity, const Topic &topic, Kind kind, const std::stri
     appendKeywords(detail, keywords, MaxKeywords);
     if (keywords.size() < 2)
         appendKeywords(topic.title, keywords, MaxKeywords);
+    addSynonyms(keywords);
     activity.keywords = keywordColumn(keywords);
 }
 

@@ -221,7 +221,7 @@ const std::vector<Sector> &sectors()
          Kind::Trade,
          {
              {"Comércio de veículos automotores",
-              {"Venda", "Comércio a varejo", "Comércio por atacado", "Representação comercial"},
+              {"Venda", "Comércio a varejo", "Comércio", "Representação comercial"},
               {"automóveis novos", "carros novos", "carros usados", "automóveis usados", "camionetas",
                "caminhões", "micro-ônibus"}},
              {"Comércio de peças e acessórios para veículos",

@@ -14,8 +14,10 @@ int usage(const std::string &problem)
 {
     if (!problem.empty())
         std::cerr << "zelt-makedb: " << problem << "\n";
-    std::cerr << "usage: zelt-makedb OUTPUT [--scale N]    (N from 1 to " << MaxScale
-              << " multiplies the activities)\n";
+    std::cerr << "usage: zelt-makedb [--format access|sqlite] OUTPUT [--scale N]\n"
+                 "  --format   Access (Jet 4) or SQLite file; sqlite unless told\n"
+                 "  --scale N  N from 1 to "
+              << MaxScale << " multiplies the activities\n";
     return 2;
 }
 
@@ -34,6 +36,7 @@ int main(int argc, char **argv)
 {
     std::string output;
     int scale = 1;
+    makedb::SampleFormat format = makedb::SampleFormat::Sqlite;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--scale") {
@@ -41,6 +44,14 @@ int main(int argc, char **argv)
                 return usage("--scale needs a number");
             if (!parseScale(argv[++i], scale))
                 return usage("--scale takes a whole number from 1 to " + std::to_string(MaxScale));
+        } else if (arg == "--format") {
+            const std::string name = i + 1 < argc ? argv[++i] : "";
+            if (name == "access")
+                format = makedb::SampleFormat::Access;
+            else if (name == "sqlite")
+                format = makedb::SampleFormat::Sqlite;
+            else
+                return usage("--format takes access or sqlite");
         } else if (arg == "-h" || arg == "--help") {
             usage("");
             return 0;
@@ -56,7 +67,7 @@ int main(int argc, char **argv)
         return usage("no output file");
 
     try {
-        const long long activities = makedb::writeSampleDatabase(output, scale);
+        const long long activities = makedb::writeSampleDatabase(output, scale, format);
         std::cout << "zelt-makedb: wrote " << output << " (scale " << scale << ", " << activities
                   << " activities)\n";
     } catch (const std::exception &error) {

@@ -6,6 +6,7 @@
 #include "data/DataError.h"
 #include "data/ValueText.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -38,18 +39,32 @@ void printLine(const QStringList &fields)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
-    if (arguments.size() != 3) {
+    QCoreApplication::setApplicationName(QStringLiteral("zelt-sql"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZELT_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs one SELECT statement (Access dialect) on a ZELT database, through the program's own "
+        "engine, and prints the column names, the rows (tab-separated) and the row count."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("DATABASE"),
+                                 QStringLiteral("An Access .mdb/.accdb or SQLite file."));
+    parser.addPositionalArgument(QStringLiteral("STATEMENT"),
+                                 QStringLiteral("One SELECT statement, quoted."));
+    parser.process(app);
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 2) {
         std::fprintf(stderr, "usage: zelt-sql DATABASE \"STATEMENT\"\n");
         return 2;
     }
     try {
         Connection connection;
-        connection.setConnectionString(QStringLiteral("Data Source=\"%1\"").arg(arguments.at(1)));
+        connection.setConnectionString(QStringLiteral("Data Source=\"%1\"").arg(arguments.at(0)));
         connection.open();
-        const ResultSet result = connection.execute(arguments.at(2));
+        const ResultSet result = connection.execute(arguments.at(1));
         for (const QString &note : connection.takeNotes())
-            std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s
+", note.toLocal8Bit().constData());
         QStringList header;
         for (const ResultColumn &column : result.columns)
             header.append(column.name);

@@ -32,6 +32,7 @@ QVector<TourStep> homeSteps();
 QVector<TourStep> windowSteps();
 QVector<TourStep> searchSteps();
 QVector<TourStep> browseSteps();
+QVector<TourStep> takeawaySteps();
 
 // Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
 void pickEdition(TourContext &tour, bool subclasses);

@@ -10,6 +10,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QSettings>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -77,6 +81,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // Recent searches go to settings of the tour's own, not to the user's.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, base.filePath(QStringLiteral("settings")));
+
     Pictures pictures(outDir);
     QString currentStep = QStringLiteral("00-inicio");
     int modalCount = 0;
@@ -90,6 +97,18 @@ int main(int argc, char *argv[])
             QApplication::processEvents();
         }
         pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
+    };
+    // The save dialog is drawn and answered with a file in OUTDIR; the print dialog with a PDF
+    // file there, whose first page is drawn too.
+    recorder.onSaveFile = [&](QFileDialog &dialog) {
+        QApplication::processEvents();
+        pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
+        return QDir(outDir).filePath(currentStep + QStringLiteral(".csv"));
+    };
+    recorder.onPrint = [&](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir(outDir).filePath(currentStep + QStringLiteral(".pdf")));
+        return true;
     };
     dialogs::installRecorder(&recorder);
 
@@ -118,7 +137,8 @@ int main(int argc, char *argv[])
     window.show();
     QApplication::processEvents();
 
-    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps();
+    const QVector<TourStep> steps =
+        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
@@ -131,6 +151,23 @@ int main(int argc, char *argv[])
         }
         QApplication::processEvents();
         allSaved &= pictures.save(window, currentStep);
+        // Tooltips and completion lists are windows of their own.
+        int popups = 0;
+        for (QWidget *popup : QApplication::topLevelWidgets()) {
+            if (popup->isVisible() &&
+                (popup->windowType() == Qt::ToolTip || popup->windowType() == Qt::Popup)) {
+                allSaved &=
+                    pictures.save(*popup, QStringLiteral("%1-flutuante%2").arg(currentStep).arg(++popups));
+                popup->hide();
+            }
+        }
+        const QString pdf = QDir(outDir).filePath(currentStep + QStringLiteral(".pdf"));
+        if (QFile::exists(pdf) &&
+            QProcess::execute(QStringLiteral("pdftoppm"),
+                              {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
+                               QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                               QStringLiteral("1"), pdf, pdf.chopped(4)}) != 0)
+            std::fprintf(stderr, "cannot draw %s with pdftoppm\n", qPrintable(pdf));
         saveBoxes();
         saveErrors();
     }

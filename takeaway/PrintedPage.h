@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// A level page as it is printed: the item with its ancestors, its list of children and its notes.
+struct PrintedPage {
+    struct Level {
+        QString caption; // "Seção", "Divisão", ...
+        QString code;
+        QString description;
+    };
+    struct Note {
+        QString heading;
+        QString text;
+    };
+
+    QString heading;          // the edition's page description
+    QVector<Level> hierarchy; // from the section down to the item, which is the last
+    QString childrenTitle;
+    QVector<QStringList> children; // code and description
+    QVector<Note> notes;
+};
+
+// The five note texts of an item under the headings of its level (1 Seção to 5 SubClasse), in
+// the order the notes window shows them; blank texts are left out and '#' reads '-' as there.
+QVector<PrintedPage::Note> printedNotes(int nivel, const QStringList &texts);
+
+// The page as rich text for QTextDocument.
+QString printedPageHtml(const PrintedPage &page);
+
+// The line printed at the top of every sheet: the edition and the database date.
+QString printedSheetHeader(const QString &edition, const QString &databaseDate);

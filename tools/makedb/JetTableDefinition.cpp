@@ -1,0 +1,191 @@
+#include "JetTableDefinition.h"
+
+#include "JetText.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace makedb::jet
+{
+
+namespace
+{
+
+constexpr std::uint8_t UserTable = 0x4E;
+constexpr std::uint8_t SystemTable = 0x53;
+constexpr std::size_t ColumnsStart = 0x3F;
+constexpr std::size_t ColumnEntrySize = 25;
+constexpr std::uint16_t GeneralSortOrder = 0x0409;
+
+constexpr std::uint8_t FixedFlag = 0x01;
+constexpr std::uint8_t NullableFlag = 0x02;
+constexpr std::uint8_t CompressedUnicodeFlag = 0x01;
+
+std::uint16_t fixedSize(std::uint8_t type)
+{
+    switch (type) {
+    case IntegerType:
+        return 2;
+    case LongType:
+        return 4;
+    case DateTimeType:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool isText(std::uint8_t type)
+{
+    return type == TextType || type == MemoType;
+}
+
+std::size_t characters(const std::string &utf8)
+{
+    std::size_t count = 0;
+    for (unsigned char c : utf8)
+        count += (c & 0xC0) != 0x80;
+    return count;
+}
+
+} // namespace
+
+TableDefinition::TableDefinition(const std::vector<ColumnSpec> &columns)
+{
+    for (const auto &spec : columns) {
+        Layout layout{spec, fixedSize(spec.type) != 0, fixedSize(spec.type), 0, 0};
+        if (layout.fixed) {
+            layout.fixedOffset = m_fixedSize;
+            m_fixedSize = static_cast<std::uint16_t>(m_fixedSize + layout.size);
+        } else {
+            layout.varIndex = m_varCount++;
+            layout.size = spec.type == TextType ? static_cast<std::uint16_t>(2 * spec.characters) : 0;
+        }
+        m_columns.push_back(layout);
+    }
+}
+
+Bytes TableDefinition::encodeValue(const Layout &column, const Value &value, LongValues &longValues) const
+{
+    const std::string &name = column.spec.name;
+    const bool number = value.kind == Value::Kind::Number;
+    Bytes bytes;
+    switch (column.spec.type) {
+    case IntegerType:
+        if (!number || value.number < -32768 || value.number > 32767)
+            throw std::runtime_error("column " + name + " takes a 16-bit number");
+        append16(bytes, static_cast<std::uint32_t>(value.number));
+        break;
+    case LongType:
+        if (!number || value.number < INT32_MIN || value.number > INT32_MAX)
+            throw std::runtime_error("column " + name + " takes a 32-bit number");
+        append32(bytes, static_cast<std::uint32_t>(value.number));
+        break;
+    case DateTimeType: {
+        if (value.kind != Value::Kind::Text)
+            throw std::runtime_error("column " + name + " takes a date and time");
+        const double days = encodeDateTime(value.text);
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &days, sizeof bits);
+        append32(bytes, static_cast<std::uint32_t>(bits));
+        append32(bytes, static_cast<std::uint32_t>(bits >> 32));
+        break;
+    }
+    case TextType:
+        if (characters(value.text) > static_cast<std::size_t>(column.spec.characters))
+            throw std::runtime_error("text longer than the " + std::to_string(column.spec.characters) +
+                                     " characters of column " + name + ": " + value.text);
+        bytes = encodeText(value.text);
+        break;
+    case MemoType:
+        bytes = longValues.memo(encodeText(value.text));
+        break;
+    default:
+        throw std::runtime_error("column " + name + " takes no values");
+    }
+    return bytes;
+}
+
+Bytes TableDefinition::encodeRow(const Row &row, LongValues &longValues) const
+{
+    if (row.size() != m_columns.size())
+        throw std::logic_error("row and table differ in columns");
+    const std::size_t count = m_columns.size();
+    Bytes bytes;
+    append16(bytes, static_cast<std::uint32_t>(count));
+    bytes.resize(2 + m_fixedSize);
+    std::vector<std::uint16_t> varOffsets(m_varCount);
+    Bytes present((count + 7) / 8);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Layout &column = m_columns[i];
+        const Value &value = row[i];
+        if (value.kind != Value::Kind::Null)
+            present[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+        if (!column.fixed)
+            varOffsets[column.varIndex] = static_cast<std::uint16_t>(bytes.size());
+        if (value.kind == Value::Kind::Null)
+            continue; // a fixed column keeps its zeroed place, a variable one takes no bytes
+        const Bytes data = encodeValue(column, value, longValues);
+        if (column.fixed)
+            std::copy(data.begin(), data.end(), bytes.begin() + 2 + column.fixedOffset);
+        else
+            bytes.insert(bytes.end(), data.begin(), data.end());
+    }
+    append16(bytes, static_cast<std::uint32_t>(bytes.size()));
+    for (std::size_t i = m_varCount; i-- > 0;)
+        append16(bytes, varOffsets[i]);
+    append16(bytes, m_varCount);
+    bytes.insert(bytes.end(), present.begin(), present.end());
+    if (bytes.size() > DataPage::MaxRow)
+        throw std::runtime_error("a row is longer than a page");
+    return bytes;
+}
+
+Page TableDefinition::page(std::uint32_t rowCount, std::uint32_t usageMap, std::uint32_t freeSpaceMap,
+                           bool system) const
+{
+    Bytes names;
+    for (const auto &column : m_columns) {
+        Bytes name;
+        for (unsigned char c : column.spec.name)
+            append16(name, c); // column names are plain ASCII
+        append16(names, static_cast<std::uint32_t>(name.size()));
+        names.insert(names.end(), name.begin(), name.end());
+    }
+    const std::size_t length = ColumnsStart + m_columns.size() * ColumnEntrySize + names.size();
+    if (length > PageSize)
+        throw std::runtime_error("a table definition is longer than a page");
+
+    Page page{};
+    page[0] = TableDefinitionPageType;
+    page[1] = 0x01;
+    put16(&page[2], static_cast<std::uint32_t>(PageSize - length));
+    put32(&page[8], static_cast<std::uint32_t>(length - 8));
+    put32(&page[0x10], rowCount);
+    page[0x28] = system ? SystemTable : UserTable;
+    put16(&page[0x29], static_cast<std::uint32_t>(m_columns.size())); // columns ever added
+    put16(&page[0x2B], m_varCount);
+    put16(&page[0x2D], static_cast<std::uint32_t>(m_columns.size()));
+    put32(&page[0x37], usageMap);
+    put32(&page[0x3B], freeSpaceMap);
+    std::uint8_t *entry = &page[ColumnsStart];
+    for (std::size_t i = 0; i < m_columns.size(); ++i, entry += ColumnEntrySize) {
+        const Layout &column = m_columns[i];
+        entry[0] = column.spec.type;
+        put16(entry + 5, static_cast<std::uint32_t>(i));
+        put16(entry + 7, column.fixed ? 0 : column.varIndex);
+        put16(entry + 9, static_cast<std::uint32_t>(i));
+        if (isText(column.spec.type)) {
+            put16(entry + 11, GeneralSortOrder);
+            entry[13] = 0x01; // sort order version
+            entry[16] = CompressedUnicodeFlag;
+        }
+        entry[15] = static_cast<std::uint8_t>((column.fixed ? FixedFlag : 0) | NullableFlag);
+        put16(entry + 21, column.fixed ? column.fixedOffset : 0);
+        put16(entry + 23, column.size);
+    }
+    std::copy(names.begin(), names.end(), entry);
+    return page;
+}
+
+} // namespace makedb::jet
