@@ -63,8 +63,7 @@ int main(int argc, char **argv)
         connection.open();
         const ResultSet result = connection.execute(arguments.at(1));
         for (const QString &note : connection.takeNotes())
-            std::fprintf(stderr, "%s
-", note.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData());
         QStringList header;
         for (const ResultColumn &column : result.columns)
             header.append(column.name);
