@@ -197,8 +197,9 @@ std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, c
         if (start < 0 || start + rowSize > static_cast<size_t>(mdb->fmt->pg_size))
             fail(where + "valor longo danificado");
         if (singlePage) {
-            if (rowSize < length)
-                fail(where + "o valor longo é mais curto que o seu tamanho");
+            // The row holds the value and nothing else: other sizes mean damaged row offsets.
+            if (rowSize != length)
+                fail(where + "o valor longo não tem o seu tamanho");
             value.assign(reinterpret_cast<const char *>(page) + start, length);
             return value;
         }
@@ -206,8 +207,11 @@ std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, c
             fail(where + "a cadeia do valor longo está danificada");
         value.append(reinterpret_cast<const char *>(page) + start + 4, rowSize - 4);
         pageRow = static_cast<int>(values::u32At(page + start));
-        if (value.size() == length)
+        if (value.size() == length) {
+            if (pageRow != 0) // the last piece points nowhere
+                fail(where + "a cadeia do valor longo está danificada");
             return value;
+        }
     }
 }
 
