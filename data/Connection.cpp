@@ -70,3 +70,8 @@ ResultSet Connection::execute(const QString &statement)
         throw DataError(QStringLiteral("O banco de dados não está aberto."));
     return m_engine->execute(statement);
 }
+
+QStringList Connection::takeNotes()
+{
+    return m_engine ? m_engine->takeNotes() : QStringList();
+}

@@ -3,6 +3,7 @@
 #include "data/ResultSet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -30,6 +31,9 @@ public:
 
     // Runs one statement in the Access dialect and returns every row; throws DataError.
     ResultSet execute(const QString &statement);
+    // Notes about Access columns read as NULL because their type is not understood, gathered
+    // since the last call.
+    QStringList takeNotes();
 
 private:
     QString m_connectionString;

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <cctype>
+#include <utility>
 #include <cstring>
 
 #include <sqlite3.h>
@@ -247,7 +248,7 @@ void DatabaseEngine::openAccess()
         throw openError(m_path, QString::fromUtf8(sqlite3_errstr(rc)));
     configure();
     for (const QString &table : tables)
-        m_pendingTables.insert(table.toCaseFolded(), table);
+        m_accessTables.insert(table.toCaseFolded(), table);
 }
 
 void DatabaseEngine::configure()
@@ -304,12 +305,38 @@ QString DatabaseEngine::errorText(int code) const
 void DatabaseEngine::importTables(const QStringList &names)
 {
     for (const QString &name : names) {
-        const auto pending = m_pendingTables.constFind(name.toCaseFolded());
-        if (pending == m_pendingTables.constEnd())
+        const QString folded = name.toCaseFolded();
+        const auto table = m_accessTables.constFind(folded);
+        if (table == m_accessTables.constEnd())
             continue;
-        importTable(pending.value());
-        m_pendingTables.remove(name.toCaseFolded());
+        if (!m_importedTables.contains(folded)) {
+            importTable(table.value());
+            m_importedTables.insert(folded);
+        }
+        addSpelling(name, table.value());
     }
+}
+
+// SQLite matches names ignoring the case of A to Z only; Access ignores the case of every
+// letter. A spelling that differs beyond A to Z ([UMSÄTZE] for "Umsätze") becomes a view.
+void DatabaseEngine::addSpelling(const QString &spelling, const QString &table)
+{
+    const auto asciiLower = [](QString text) {
+        for (QChar &c : text)
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + ('a' - 'A'));
+        return text;
+    };
+    const QString key = asciiLower(spelling);
+    if (key == asciiLower(table) || m_spellings.contains(key))
+        return;
+    run("CREATE VIEW " + quotedName(spelling) + " AS SELECT * FROM " + quotedName(table));
+    m_spellings.insert(key);
+}
+
+QStringList DatabaseEngine::takeNotes()
+{
+    return std::exchange(m_notes, {});
 }
 
 void DatabaseEngine::importTable(const QString &table)
@@ -319,7 +346,7 @@ void DatabaseEngine::importTable(const QString &table)
     const QByteArray name = quotedName(table);
     run("BEGIN");
     try {
-        m_access->readTable(
+        m_notes += m_access->readTable(
             table,
             [&](const std::vector<AccessColumn> &columns) {
                 QByteArray create = "CREATE TABLE " + name + " (";

@@ -3,7 +3,9 @@
 #include "data/ResultSet.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -25,6 +27,9 @@ public:
 
     // Runs one statement in the Access dialect and returns every row. Throws DataError.
     ResultSet execute(const QString &statement);
+    // The notes gathered since the last call: Access columns that could not be understood and
+    // read as NULL.
+    QStringList takeNotes();
 
 private:
     explicit DatabaseEngine(const QString &path);
@@ -34,6 +39,7 @@ private:
     void configure();
     void importTables(const QStringList &names);
     void importTable(const QString &table);
+    void addSpelling(const QString &spelling, const QString &table);
     void run(const char *sql);
     QString errorText(int code) const;
     static int authorize(void *engine, int action, const char *, const char *, const char *, const char *);
@@ -41,6 +47,9 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<MdbReader> m_access;
-    QHash<QString, QString> m_pendingTables; // Access tables not copied yet, by case-folded name
-    bool m_readOnly = false;                 // authorizer on: statements of the program
+    QHash<QString, QString> m_accessTables; // every Access table, by case-folded name
+    QSet<QString> m_importedTables;         // case-folded names of the tables copied so far
+    QSet<QString> m_spellings;              // other spellings of a table name, made views
+    QStringList m_notes;
+    bool m_readOnly = false; // authorizer on: statements of the program
 };

@@ -27,6 +27,9 @@ public:
     {
     }
 
+    const QStringList &notes() const { return m_notes; }
+    const QString &failure() const { return m_failure; }
+
     void feed(const QByteArray &chunk)
     {
         m_buffer.append(chunk.constData(), static_cast<size_t>(chunk.size()));
@@ -40,12 +43,12 @@ public:
         m_buffer.erase(0, pos);
     }
 
-    bool finished() const { return m_finished && m_buffer.empty(); }
+    bool finished() const { return m_finished && m_failure.isEmpty() && m_buffer.empty(); }
 
 private:
     [[noreturn]] static void malformed()
     {
-        throw DataError(QStringLiteral("malformed output of the Access reader"));
+        throw DataError(QStringLiteral("o leitor de arquivos Access produziu uma saída malformada"));
     }
 
     // Bytes of the record at pos, or 0 when it is not complete yet.
@@ -83,9 +86,24 @@ private:
                 malformed();
             if (!u8(p, kind) || !bytes(p, name))
                 return 0;
-            if (kind < mdbprotocol::IntegerColumn || kind > mdbprotocol::BinaryColumn)
+            if (kind < mdbprotocol::IntegerColumn || kind > mdbprotocol::DecimalColumn)
                 malformed();
             m_columns.push_back({QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), kind});
+            break;
+        }
+        case mdbprotocol::NoteRecord: {
+            std::string_view note;
+            if (!bytes(p, note))
+                return 0;
+            m_notes.append(QString::fromUtf8(note.data(), static_cast<qsizetype>(note.size())));
+            break;
+        }
+        case mdbprotocol::FailureRecord: {
+            std::string_view reason;
+            if (!bytes(p, reason))
+                return 0;
+            m_failure = QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
+            m_finished = true;
             break;
         }
         case mdbprotocol::RowRecord: {
@@ -194,17 +212,55 @@ private:
     std::uint32_t m_count = 0;
     std::vector<AccessColumn> m_columns;
     std::vector<AccessValue> m_row;
+    QStringList m_notes;
+    QString m_failure;
 };
 
+// libmdb can repeat a complaint without end while it reads a damaged file; only the last lines
+// are kept, as detail behind the reason.
+class StderrTail
+{
+public:
+    void append(const QByteArray &chunk)
+    {
+        m_tail += chunk;
+        if (m_tail.size() > kKept)
+            m_tail = m_tail.right(kKept);
+    }
+    // The last few lines, each cut short.
+    QString lastLines() const
+    {
+        QStringList lines = QString::fromUtf8(m_tail).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines = lines.mid(std::max<qsizetype>(0, lines.size() - kLines));
+        for (QString &line : lines) {
+            line = line.trimmed();
+            if (line.size() > kLineLength)
+                line = line.left(kLineLength) + QStringLiteral("...");
+        }
+        return lines.join(QLatin1Char('\n'));
+    }
+
+private:
+    static constexpr qsizetype kKept = 4096;
+    static constexpr qsizetype kLines = 3;
+    static constexpr qsizetype kLineLength = 200;
+    QByteArray m_tail;
+};
+
+QString s_helperPath;
+
 // Runs the helper and feeds its stdout to the parser; every way it can go wrong becomes the
-// reason text of a DataError.
+// reason text of a DataError: the reason first, then the last lines libmdb printed.
 QString runHelper(const QString &databasePath, const QStringList &arguments, StreamParser &parser)
 {
     const QString helper = MdbReader::helperPath();
     if (!QFileInfo(helper).isExecutable())
-        return QStringLiteral("the Access reader %1 is missing").arg(helper);
+        return QStringLiteral("o leitor de arquivos Access %1 não existe").arg(helper);
 
     QProcess process;
+    StderrTail errors;
+    QObject::connect(&process, &QProcess::readyReadStandardError,
+                     [&] { errors.append(process.readAllStandardError()); });
     process.setProgram(helper);
     process.setArguments(QStringList{databasePath} + arguments);
     process.setReadChannel(QProcess::StandardOutput);
@@ -215,25 +271,30 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
             process.waitForFinished(-1);
         }
     };
+    const auto withDetail = [&errors](const QString &reason) {
+        const QString detail = errors.lastLines();
+        return detail.isEmpty() ? reason : reason + QLatin1Char('\n') + detail;
+    };
     if (!process.waitForStarted(MdbReader::noProgressTimeout())) {
         stop();
-        return QStringLiteral("cannot start the Access reader %1: %2").arg(helper, process.errorString());
+        return QStringLiteral("não foi possível iniciar o leitor de arquivos Access %1: %2")
+            .arg(helper, process.errorString());
     }
 
     // No table holds many times more text than the file has bytes; a reader that keeps
     // writing is looping.
     const qint64 limit = std::max<qint64>(qint64(64) << 20, QFileInfo(databasePath).size() * 32);
     qint64 received = 0;
-    QByteArray errors;
     try {
         while (true) {
             const QByteArray chunk = process.readAllStandardOutput();
-            errors += process.readAllStandardError().left(4096);
             if (!chunk.isEmpty()) {
                 received += chunk.size();
                 if (received > limit) {
                     stop();
-                    return QStringLiteral("the Access reader produced more output than the file can hold");
+                    return withDetail(
+                        QStringLiteral("o leitor de arquivos Access produziu mais dados do que o "
+                                       "arquivo pode conter"));
                 }
                 parser.feed(chunk);
                 continue;
@@ -243,25 +304,25 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
             if (!process.waitForReadyRead(MdbReader::noProgressTimeout()) &&
                 process.state() != QProcess::NotRunning) {
                 stop();
-                return QStringLiteral("the Access reader made no progress for %1 s and was stopped")
-                    .arg(MdbReader::noProgressTimeout() / 1000.0);
+                return withDetail(QStringLiteral("o leitor de arquivos Access ficou %1 s sem progresso e foi "
+                                                 "interrompido")
+                                      .arg(MdbReader::noProgressTimeout() / 1000.0));
             }
         }
     } catch (...) {
         stop();
         throw;
     }
-    errors += process.readAllStandardError().left(4096);
-    const QString diagnostics = QString::fromUtf8(errors).trimmed();
+    errors.append(process.readAllStandardError());
+    if (!parser.failure().isEmpty())
+        return withDetail(parser.failure());
     if (process.exitStatus() == QProcess::CrashExit)
-        return QStringLiteral("the Access reader crashed") +
-               (diagnostics.isEmpty() ? QString() : QStringLiteral(": ") + diagnostics);
-    if (process.exitCode() != 0 || !diagnostics.isEmpty())
-        return diagnostics.isEmpty()
-                   ? QStringLiteral("the Access reader failed (exit status %1)").arg(process.exitCode())
-                   : diagnostics;
+        return withDetail(QStringLiteral("o leitor de arquivos Access terminou de forma anormal"));
+    if (process.exitCode() != 0)
+        return withDetail(QStringLiteral("o leitor de arquivos Access falhou (código de saída %1)")
+                              .arg(process.exitCode()));
     if (!parser.finished())
-        return QStringLiteral("the Access reader stopped before the end");
+        return withDetail(QStringLiteral("o leitor de arquivos Access parou antes do fim"));
     return {};
 }
 
@@ -280,12 +341,13 @@ QStringList MdbReader::tables() const
         reason = error.message();
     }
     if (!reason.isEmpty())
-        throw DataError(QStringLiteral("Cannot open database \"%1\": %2").arg(m_path, reason));
+        throw DataError(
+            QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2").arg(m_path, reason));
     return tables;
 }
 
-void MdbReader::readTable(const QString &table, const ColumnsHandler &onColumns,
-                          const RowHandler &onRow) const
+QStringList MdbReader::readTable(const QString &table, const ColumnsHandler &onColumns,
+                                 const RowHandler &onRow) const
 {
     StreamParser parser(true, onColumns, onRow, nullptr);
     QString reason;
@@ -295,12 +357,15 @@ void MdbReader::readTable(const QString &table, const ColumnsHandler &onColumns,
         reason = error.message();
     }
     if (!reason.isEmpty())
-        throw DataError(
-            QStringLiteral("Cannot read table %1 of database \"%2\": %3").arg(table, m_path, reason));
+        throw DataError(QStringLiteral("Não foi possível ler a tabela %1 do banco de dados \"%2\": %3")
+                            .arg(table, m_path, reason));
+    return parser.notes();
 }
 
 QString MdbReader::helperPath()
 {
+    if (!s_helperPath.isEmpty())
+        return s_helperPath;
     const QString dir =
         QCoreApplication::instance()
             ? QCoreApplication::applicationDirPath()
@@ -316,4 +381,9 @@ int MdbReader::noProgressTimeout()
 void MdbReader::setNoProgressTimeout(int milliseconds)
 {
     s_noProgressTimeout = milliseconds;
+}
+
+void MdbReader::setHelperPath(const QString &path)
+{
+    s_helperPath = path;
 }

@@ -34,11 +34,14 @@ public:
 
     using ColumnsHandler = std::function<void(const std::vector<AccessColumn> &)>;
     using RowHandler = std::function<void(const std::vector<AccessValue> &)>;
-    // Calls onColumns once, then onRow for every row, as they arrive. Throws DataError; a
-    // handler may throw too, which stops the child.
-    void readTable(const QString &table, const ColumnsHandler &onColumns, const RowHandler &onRow) const;
+    // Calls onColumns once, then onRow for every row, as they arrive, and returns the notes about
+    // columns that could not be understood (read as NULL). Throws DataError; a handler may throw
+    // too, which stops the child.
+    QStringList readTable(const QString &table, const ColumnsHandler &onColumns,
+                          const RowHandler &onRow) const;
 
     static QString helperPath();
+    static void setHelperPath(const QString &path); // tests run stand-ins; empty: the real one
     static int noProgressTimeout();
     static void setNoProgressTimeout(int milliseconds);
 

@@ -3,18 +3,21 @@
 // data/MdbProtocol.h on stdout.
 //   zelt-mdb-reader FILE --tables          the user tables
 //   zelt-mdb-reader FILE --table NAME      one table's columns and rows
+// libmdb finds pages, rows and fields; the values themselves are decoded here (Values.h), because
+// libmdb's own conversion loses characters, digits and calculated columns.
 
+#include "Values.h"
 #include "data/MdbProtocol.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,15 +32,56 @@ constexpr int kOffsetMask = 0x1FFF;
 constexpr std::uint32_t kInlineValue = 0x80000000u;
 constexpr std::uint32_t kSinglePageValue = 0x40000000u;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
+constexpr unsigned char kDataPage = 0x01;
+constexpr unsigned char kTableDefinitionPage = 0x02;
+constexpr int kPageOwnerOffset = 4;
+constexpr int kDateTimeExtended = 20;
+// A calculated column stores its result behind a 20-byte header whose last 4 bytes give the
+// result's length; 3 more bytes follow it.
+constexpr int kCalculatedHeader = 20;
+constexpr int kCalculatedLengthOffset = 16;
+constexpr unsigned char kCalculatedFlags = 0xC0; // in the column's extra flags (Jet 4 and later)
+constexpr int kColumnExtraFlagsOffset = 16;
 
 // The stream for the engine. libmdb prints some of its complaints on stdout, so the stream
 // takes over the original stdout and stdout itself is sent to stderr, where complaints belong.
 FILE *s_output = nullptr;
+// The record being written: it goes out whole, so that a failure never lands inside a row.
+std::string s_record;
 
-[[noreturn]] void fail(const std::string &message)
+void putBytes(const void *data, size_t size)
+{
+    if (size > 0 && std::fwrite(data, 1, size, s_output) != size)
+        std::exit(3); // the engine is gone; nobody is left to tell
+}
+
+void putU32(std::uint32_t value)
+{
+    unsigned char bytes[4];
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+    putBytes(bytes, 4);
+}
+
+void putText(const std::string &value)
+{
+    putU32(static_cast<std::uint32_t>(value.size()));
+    putBytes(value.data(), value.size());
+}
+
+// The reason goes into the stream, ahead of whatever libmdb has said on stderr.
+[[noreturn]] void fail(const std::string &reason)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", message.c_str());
+    if (s_output) {
+        s_record.clear();
+        const std::uint8_t tag = mdbprotocol::FailureRecord;
+        putBytes(&tag, 1);
+        putText(reason);
+        std::fflush(s_output);
+    } else {
+        std::fprintf(stderr, "%s\n", reason.c_str());
+    }
     std::exit(2);
 }
 
@@ -53,16 +97,15 @@ void limitResources()
 #endif
 }
 
+// Builds one record and sends it when it is complete.
 class Writer
 {
 public:
-    void byte(std::uint8_t value) { put(&value, 1); }
+    void byte(std::uint8_t value) { s_record += static_cast<char>(value); }
     void u32(std::uint32_t value)
     {
-        unsigned char bytes[4];
         for (int i = 0; i < 4; ++i)
-            bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-        put(bytes, 4);
+            s_record += static_cast<char>(value >> (8 * i));
     }
     void i64(std::int64_t value)
     {
@@ -70,7 +113,7 @@ public:
         const auto u = static_cast<std::uint64_t>(value);
         for (int i = 0; i < 8; ++i)
             bytes[i] = static_cast<unsigned char>(u >> (8 * i));
-        put(bytes, 8);
+        s_record.append(reinterpret_cast<const char *>(bytes), 8);
     }
     void real(double value)
     {
@@ -81,108 +124,95 @@ public:
     void bytes(const void *data, size_t size)
     {
         if (size > 0xFFFFFFFFu)
-            fail("value too long");
+            fail("valor longo demais");
         u32(static_cast<std::uint32_t>(size));
-        put(data, size);
+        s_record.append(static_cast<const char *>(data), size);
     }
     void text(const std::string &value) { bytes(value.data(), value.size()); }
-
-private:
-    static void put(const void *data, size_t size)
+    void send()
     {
-        if (size > 0 && std::fwrite(data, 1, size, s_output) != size)
-            fail("cannot write the output");
+        putBytes(s_record.data(), s_record.size());
+        s_record.clear();
     }
 };
 
-std::uint32_t u32At(const void *buffer, int offset)
+struct Column {
+    MdbColumn *column;
+    int type; // for a calculated column the type of its result, which its entry may not say
+    bool calculated;
+};
+
+// Where a value goes wrong, for the reason text; put into words only when something fails.
+struct Place {
+    const char *table;
+    const char *column;
+};
+
+std::string operator+(const Place &where, const std::string &what)
 {
-    const auto *b = static_cast<const unsigned char *>(buffer) + offset;
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-           std::uint32_t(b[3]) << 24;
+    return std::string("tabela ") + where.table + ", coluna " + where.column + ": " + what;
 }
 
-std::string textOf(MdbHandle *mdb, const char *source, size_t size)
+std::string textOf(MdbHandle *mdb, const unsigned char *source, size_t size)
 {
-    // UCS-2 (possibly compressed) or a single-byte code page becomes UTF-8: at most 3 bytes
-    // per source byte.
+    if (!IS_JET3(mdb))
+        return values::jet4Text(source, size);
+    // A single-byte code page: at most 3 UTF-8 bytes per source byte.
     std::string out(size * 3 + 4, '\0');
-    const int length = mdb_unicode2ascii(mdb, source, size, out.data(), out.size());
+    const int length =
+        mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(source), size, out.data(), out.size());
     out.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return out;
 }
 
 // The bytes of a memo or OLE value, inline or on long-value pages. libmdb's own reader
-// returns an empty text for a broken page chain and can loop on one; here either is an error.
-std::string longValue(MdbHandle *mdb, const MdbField &field, const char *table, const char *column)
+// returns an empty text for a broken page chain and can loop on one, and follows a pointer to
+// any page at all; here each is an error.
+std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, const Place &where)
 {
-    const auto where = [&] { return std::string("table ") + table + ", column " + column + ": "; };
-    if (field.siz < MDB_MEMO_OVERHEAD)
-        fail(where() + "damaged long value");
-    const std::uint32_t header = u32At(mdb->pg_buf, field.start);
+    if (size < MDB_MEMO_OVERHEAD)
+        fail(where + "valor longo danificado");
+    const std::uint32_t header = values::u32At(field);
     const std::uint32_t length = header & kLengthMask;
     if (header & kInlineValue) {
-        if (length > static_cast<std::uint32_t>(field.siz - MDB_MEMO_OVERHEAD))
-            fail(where() + "damaged inline value");
-        return std::string(reinterpret_cast<const char *>(mdb->pg_buf) + field.start + MDB_MEMO_OVERHEAD,
-                           field.siz - MDB_MEMO_OVERHEAD);
+        if (length > size - MDB_MEMO_OVERHEAD)
+            fail(where + "valor longo danificado");
+        return std::string(reinterpret_cast<const char *>(field) + MDB_MEMO_OVERHEAD,
+                           size - MDB_MEMO_OVERHEAD);
     }
     if ((header & 0xC0000000u) == 0xC0000000u)
-        fail(where() + "damaged long value header");
+        fail(where + "valor longo danificado");
     std::string value;
-    int pageRow = static_cast<int>(u32At(mdb->pg_buf, field.start + 4));
+    int pageRow = static_cast<int>(values::u32At(field + 4));
     const bool singlePage = (header & kSinglePageValue) != 0;
     while (true) {
         void *buffer = nullptr;
         int start = 0;
-        size_t size = 0;
-        if (pageRow == 0 || mdb_find_pg_row(mdb, pageRow, &buffer, &start, &size) != 0)
-            fail(where() + "long value points to a missing page");
+        size_t rowSize = 0;
+        if (pageRow == 0 || mdb_find_pg_row(mdb, pageRow, &buffer, &start, &rowSize) != 0)
+            fail(where + "o valor longo aponta para uma página que não existe");
+        const auto *page = static_cast<const unsigned char *>(buffer);
+        if (page[0] != kDataPage || std::memcmp(page + kPageOwnerOffset, "LVAL", 4) != 0)
+            fail(where + "a página " + std::to_string(pageRow >> 8) + " não é uma página de valores longos");
+        if (start < 0 || start + rowSize > static_cast<size_t>(mdb->fmt->pg_size))
+            fail(where + "valor longo danificado");
         if (singlePage) {
-            if (size < length)
-                fail(where() + "long value shorter than its length");
-            value.assign(static_cast<const char *>(buffer) + start, length);
+            // The row holds the value and nothing else: other sizes mean damaged row offsets.
+            if (rowSize != length)
+                fail(where + "o valor longo não tem o seu tamanho");
+            value.assign(reinterpret_cast<const char *>(page) + start, length);
             return value;
         }
-        if (size <= 4)
-            fail(where() + "damaged long value chain");
-        if (value.size() + (size - 4) > length)
-            fail(where() + "long value longer than its length");
-        value.append(static_cast<const char *>(buffer) + start + 4, size - 4);
-        pageRow = static_cast<int>(u32At(buffer, start));
-        if (value.size() == length)
+        if (rowSize <= 4 || value.size() + (rowSize - 4) > length)
+            fail(where + "a cadeia do valor longo está danificada");
+        value.append(reinterpret_cast<const char *>(page) + start + 4, rowSize - 4);
+        pageRow = static_cast<int>(values::u32At(page + start));
+        if (value.size() == length) {
+            if (pageRow != 0) // the last piece points nowhere
+                fail(where + "a cadeia do valor longo está danificada");
             return value;
+        }
     }
-}
-
-// Access stores a moment as days since 1899-12-30; the fraction is the time of day, counted
-// forward even for days before that date.
-std::string isoDateTime(double stored, const char *table, const char *column)
-{
-    if (!std::isfinite(stored) || std::fabs(stored) > 3.0e6)
-        fail(std::string("table ") + table + ", column " + column + ": invalid date");
-    double wholeDays = std::trunc(stored);
-    long long seconds = std::llround(std::fabs(stored - wholeDays) * 86400.0);
-    long long days = static_cast<long long>(wholeDays);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        ++days;
-    }
-    // Proleptic Gregorian date from the day count, shifted to start at 0000-03-01 so that leap
-    // days fall at the end of the year.
-    const long long z = days + 693899;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long dayOfEra = z - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long mp = (5 * dayOfYear + 2) / 153;
-    const long long day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const long long month = mp < 10 ? mp + 3 : mp - 9;
-    const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[96];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", year, month, day,
-                  seconds / 3600, (seconds / 60) % 60, seconds % 60);
-    return text;
 }
 
 std::uint8_t kindOf(int type)
@@ -197,10 +227,12 @@ std::uint8_t kindOf(int type)
         return IntegerColumn;
     case MDB_FLOAT:
     case MDB_DOUBLE:
+        return RealColumn;
     case MDB_MONEY:
     case MDB_NUMERIC:
-        return RealColumn;
+        return DecimalColumn;
     case MDB_DATETIME:
+    case kDateTimeExtended:
         return DateTimeColumn;
     case MDB_MEMO:
         return MemoColumn;
@@ -212,92 +244,339 @@ std::uint8_t kindOf(int type)
     }
 }
 
-void writeValue(Writer &out, MdbHandle *mdb, MdbColumn *col, const MdbField &field, const char *table)
+bool understood(int type)
+{
+    switch (type) {
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_MONEY:
+    case MDB_NUMERIC:
+    case MDB_DATETIME:
+    case kDateTimeExtended:
+    case MDB_MEMO:
+    case MDB_BINARY:
+    case MDB_OLE:
+    case MDB_TEXT:
+    case MDB_REPID:
+        return true;
+    default:
+        return false;
+    }
+}
+
+size_t fixedSize(int type)
+{
+    switch (type) {
+    case MDB_BYTE:
+        return 1;
+    case MDB_INT:
+        return 2;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+    case MDB_FLOAT:
+        return 4;
+    case MDB_DOUBLE:
+    case MDB_MONEY:
+    case MDB_DATETIME:
+        return 8;
+    case MDB_REPID:
+        return 16;
+    case MDB_NUMERIC:
+        return 17;
+    default:
+        return 0;
+    }
+}
+
+std::int64_t i64At(const unsigned char *b)
+{
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(values::u32At(b)) |
+                                     static_cast<std::uint64_t>(values::u32At(b + 4)) << 32);
+}
+
+double doubleAt(const unsigned char *b)
+{
+    const std::int64_t bits = i64At(b);
+    double value;
+    std::memcpy(&value, &bits, 8);
+    return value;
+}
+
+void writeValue(Writer &out, MdbHandle *mdb, const Column &column, const MdbField &field, const char *table)
 {
     using namespace mdbprotocol;
-    if (col->col_type == MDB_BOOL) {
+    const MdbColumn *col = column.column;
+    const int type = column.type;
+    if (type == MDB_BOOL && !column.calculated) {
         // A yes/no value lives in the null mask: set means yes. Access counts yes as -1.
         out.byte(IntegerValue);
         out.i64(field.is_null ? 0 : -1);
         return;
     }
-    if (field.is_null) {
+    if (field.is_null || !understood(type)) {
         out.byte(NullValue);
         return;
     }
-    const int start = field.start;
-    if (start < 0 || field.siz < 0 || start + field.siz > mdb->fmt->pg_size)
-        fail(std::string("table ") + table + ", column " + col->name + ": damaged row");
-    void *page = mdb->pg_buf;
-    switch (col->col_type) {
+    const Place where{table, col->name};
+    if (field.start < 0 || field.siz < 0 || field.start + field.siz > static_cast<int>(mdb->fmt->pg_size))
+        fail(where + "linha danificada");
+    const unsigned char *data = mdb->pg_buf + field.start;
+    size_t size = static_cast<size_t>(field.siz);
+    std::string longBytes;
+    if (type == MDB_MEMO || type == MDB_OLE) {
+        longBytes = longValue(mdb, data, size, where);
+        data = reinterpret_cast<const unsigned char *>(longBytes.data());
+        size = longBytes.size();
+    }
+    if (column.calculated) {
+        const std::uint32_t length =
+            size >= kCalculatedHeader ? values::u32At(data + kCalculatedLengthOffset) : 0;
+        if (size < kCalculatedHeader || length > size - kCalculatedHeader)
+            fail(where + "valor calculado danificado");
+        data += kCalculatedHeader;
+        size = length;
+        // A result Access has not computed (yet) is stored empty.
+        if (size == 0 && type != MDB_TEXT && type != MDB_MEMO) {
+            out.byte(NullValue);
+            return;
+        }
+    }
+    // A calculated Numeric keeps only the bytes its magnitude needs.
+    const bool shortened = column.calculated && type == MDB_NUMERIC;
+    if ((!shortened && size < fixedSize(type)) || (column.calculated && type == MDB_BOOL && size < 1))
+        fail(where + "linha danificada");
+
+    switch (type) {
+    case MDB_BOOL:
+        out.byte(IntegerValue);
+        out.i64(data[0] ? -1 : 0);
+        return;
     case MDB_BYTE:
         out.byte(IntegerValue);
-        out.i64(mdb_get_byte(page, start));
+        out.i64(data[0]);
         return;
     case MDB_INT:
         out.byte(IntegerValue);
-        out.i64(static_cast<std::int16_t>(mdb_get_int16(page, start)));
+        out.i64(static_cast<std::int16_t>(data[0] | data[1] << 8));
         return;
     case MDB_LONGINT:
     case MDB_COMPLEX:
         out.byte(IntegerValue);
-        out.i64(static_cast<std::int32_t>(u32At(page, start)));
+        out.i64(static_cast<std::int32_t>(values::u32At(data)));
         return;
-    case MDB_FLOAT:
+    case MDB_FLOAT: {
+        const std::uint32_t bits = values::u32At(data);
+        float value;
+        std::memcpy(&value, &bits, 4);
         out.byte(RealValue);
-        out.real(mdb_get_single(page, start));
+        out.real(values::shortestSingle(value));
         return;
+    }
     case MDB_DOUBLE:
         out.byte(RealValue);
-        out.real(mdb_get_double(page, start));
+        out.real(doubleAt(data));
         return;
-    case MDB_MONEY: {
-        // A currency value is a 64-bit count of ten-thousandths.
-        const std::int64_t units = static_cast<std::int64_t>(u32At(page, start)) |
-                                   static_cast<std::int64_t>(u32At(page, start + 4)) << 32;
-        out.byte(RealValue);
-        out.real(static_cast<double>(units) / 10000.0);
+    case MDB_MONEY:
+        out.byte(TextValue);
+        out.text(values::currencyText(i64At(data)));
         return;
-    }
     case MDB_NUMERIC: {
-        char *text = mdb_numeric_to_string(mdb, start, col->col_scale, col->col_prec);
-        out.byte(RealValue);
-        out.real(std::strtod(text, nullptr));
-        g_free(text);
-        return;
-    }
-    case MDB_DATETIME:
+        const std::string text = column.calculated ? values::calculatedNumericText(data, size)
+                                                   : values::numericText(data, col->col_prec);
+        if (text.empty())
+            fail(where + "valor numérico danificado");
         out.byte(TextValue);
-        out.text(isoDateTime(mdb_get_double(page, start), table, col->name));
+        out.text(text);
         return;
-    case MDB_MEMO: {
-        const std::string raw = longValue(mdb, field, table, col->name);
+    }
+    case MDB_DATETIME: {
+        std::string text;
+        if (!values::dateTimeText(doubleAt(data), text))
+            fail(where + "data inválida");
         out.byte(TextValue);
-        out.text(textOf(mdb, raw.data(), raw.size()));
+        out.text(text);
         return;
     }
-    case MDB_OLE: {
-        const std::string raw = longValue(mdb, field, table, col->name);
-        out.byte(BlobValue);
-        out.bytes(raw.data(), raw.size());
+    case kDateTimeExtended: {
+        std::string text;
+        if (!values::extendedDateTimeText(data, size, text))
+            fail(where + "data inválida");
+        out.byte(TextValue);
+        out.text(text);
         return;
     }
+    case MDB_REPID:
+        out.byte(TextValue);
+        out.text(values::guidText(data));
+        return;
+    case MDB_OLE:
     case MDB_BINARY:
         out.byte(BlobValue);
-        out.bytes(static_cast<const char *>(page) + start, field.siz);
+        out.bytes(data, size);
         return;
-    case MDB_TEXT:
+    default: // text and memo
         out.byte(TextValue);
-        out.text(textOf(mdb, static_cast<const char *>(page) + start, field.siz));
-        return;
-    default: {
-        char *text = mdb_col_to_string(mdb, page, start, col->col_type, field.siz);
-        out.byte(TextValue);
-        out.text(text ? text : "");
-        g_free(text);
+        out.text(textOf(mdb, data, size));
         return;
     }
+}
+
+// Reads one page of the file itself, apart from libmdb's page buffers.
+class PageFile
+{
+public:
+    PageFile(const char *path, MdbHandle *mdb, std::uint32_t pages)
+        : m_file(std::fopen(path, "rb")), m_size(mdb->fmt->pg_size), m_pages(pages), m_page(m_size)
+    {
+        if (!m_file)
+            fail("não foi possível ler o arquivo");
     }
+    ~PageFile() { std::fclose(m_file); }
+    PageFile(const PageFile &) = delete;
+    PageFile &operator=(const PageFile &) = delete;
+
+    std::uint32_t pages() const { return m_pages; }
+    size_t pageSize() const { return m_size; }
+
+    // The page's bytes, or nullptr when the file ends before it.
+    const unsigned char *read(std::uint32_t page)
+    {
+        if (page >= m_pages ||
+            std::fseek(m_file, static_cast<long>(page) * static_cast<long>(m_size), SEEK_SET) != 0 ||
+            std::fread(m_page.data(), 1, m_size, m_file) != m_size)
+            return nullptr;
+        return m_page.data();
+    }
+
+private:
+    FILE *m_file;
+    size_t m_size;
+    std::uint32_t m_pages;
+    std::vector<unsigned char> m_page;
+};
+
+// The col_num of every calculated column. Jet 3 has none; later versions flag them in a byte of
+// the column's entry that libmdb does not keep, so the definition pages are read again here.
+std::set<int> calculatedColumns(MdbHandle *mdb, PageFile &file, const MdbCatalogEntry *entry,
+                                const MdbTableDef *table, const std::string &name)
+{
+    std::set<int> calculated;
+    if (IS_JET3(mdb))
+        return calculated;
+    const size_t entries = mdb->fmt->tab_cols_start_offset +
+                           table->num_real_idxs * mdb->fmt->tab_ridx_entry_size +
+                           table->num_cols * mdb->fmt->tab_col_entry_size;
+    // The definition continues on further pages, each after its 8-byte header.
+    std::vector<unsigned char> definition;
+    std::uint32_t page = static_cast<std::uint32_t>(entry->table_pg);
+    for (std::uint32_t steps = 0; definition.size() < entries; ++steps) {
+        const unsigned char *bytes = file.read(page);
+        if (!bytes || bytes[0] != kTableDefinitionPage || steps > file.pages())
+            fail("a definição da tabela " + name + " está danificada");
+        definition.insert(definition.end(), bytes + (steps == 0 ? 0 : 8), bytes + file.pageSize());
+        page = values::u32At(bytes + 4);
+        if (page == 0 && definition.size() < entries)
+            fail("a definição da tabela " + name + " está danificada");
+    }
+    const size_t first =
+        mdb->fmt->tab_cols_start_offset + table->num_real_idxs * mdb->fmt->tab_ridx_entry_size;
+    for (unsigned int c = 0; c < table->num_cols; ++c) {
+        const unsigned char *columnEntry = definition.data() + first + c * mdb->fmt->tab_col_entry_size;
+        if (columnEntry[kColumnExtraFlagsOffset] & kCalculatedFlags)
+            calculated.insert(columnEntry[mdb->fmt->col_num_offset]);
+    }
+    return calculated;
+}
+
+// What the usage map of a table says: how many pages it lists and how many of them are data
+// pages of this table. Pages beyond the end of the file or a map that runs backwards are damage.
+struct PageCensus {
+    bool walked = false; // false: a map kind that cannot be walked
+    std::uint32_t listed = 0;
+    std::uint32_t owned = 0;
+};
+
+PageCensus censusOf(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const std::string &name)
+{
+    PageCensus census;
+    if (table->map_sz < 1 || (table->usage_map[0] != 0 && table->usage_map[0] != 1))
+        return census;
+    census.walked = true;
+    guint32 page = 0;
+    for (;;) {
+        const gint32 next = mdb_map_find_next(mdb, table->usage_map, table->map_sz, page);
+        if (next <= 0)
+            break;
+        if (static_cast<guint32>(next) >= file.pages())
+            fail("o arquivo está truncado (a tabela " + name + " tem dados na página " +
+                 std::to_string(next) + " de " + std::to_string(file.pages()) + ")");
+        if (static_cast<guint32>(next) <= page || census.listed > file.pages())
+            fail("o mapa de páginas da tabela " + name + " está danificado");
+        page = static_cast<guint32>(next);
+        ++census.listed;
+        const unsigned char *bytes = file.read(page);
+        if (bytes && bytes[0] == kDataPage &&
+            values::u32At(bytes + kPageOwnerOffset) == table->entry->table_pg)
+            ++census.owned;
+    }
+    return census;
+}
+
+// With no data pages to vouch for a definition, its indexes do: each index that has pages of its
+// own starts on an index page of this table.
+bool indexesBelong(PageFile &file, MdbTableDef *table)
+{
+    if (!mdb_read_indices(table))
+        return table->num_idxs == 0;
+    for (unsigned int i = 0; i < table->indices->len; ++i) {
+        const auto *index = static_cast<const MdbIndex *>(g_ptr_array_index(table->indices, i));
+        if (index->first_pg == 0)
+            continue; // a foreign key's index keeps no pages
+        const unsigned char *page = file.read(index->first_pg);
+        if (!page || (page[0] != 0x03 && page[0] != 0x04) ||
+            values::u32At(page + kPageOwnerOffset) != table->entry->table_pg)
+            return false;
+    }
+    return true;
+}
+
+// Reads the rows of a table through libmdb, calling onRow with the page in mdb->pg_buf and the
+// row's offset and size. The definition's row count may be stale: more rows are taken when every
+// page the map lists is one of the table's data pages; fewer rows, or a map whose pages all belong
+// to another table (a definition page that is not this table's), are damage.
+template <typename OnRow>
+std::uint32_t readRows(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const std::string &name,
+                       const std::string &damaged, OnRow onRow)
+{
+    const PageCensus census = censusOf(mdb, file, table, name);
+    if (census.walked && census.listed > 0 && census.owned == 0)
+        fail("a definição da tabela " + name + " não corresponde às suas páginas de dados");
+    if (census.walked && census.listed == 0 && !indexesBelong(file, table))
+        fail("a definição da tabela " + name + " não corresponde às suas páginas de índice");
+    const bool consistent = census.walked && census.owned == census.listed;
+    const std::uint64_t bound =
+        consistent ? std::uint64_t(census.listed) * (file.pageSize() / 2) : table->num_rows;
+    std::uint32_t rows = 0;
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
+        if (++rows > bound)
+            fail(damaged + "mais linhas do que a definição da tabela permite");
+        // mdb_fetch_row has just read row cur_row - 1 of the page in pg_buf.
+        int start = 0;
+        size_t size = 0;
+        if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0)
+            fail(damaged + "linha danificada");
+        onRow(start & kOffsetMask, size);
+    }
+    if (rows < table->num_rows)
+        fail(damaged + "lidas " + std::to_string(rows) + " de " + std::to_string(table->num_rows) +
+             " linhas");
+    return rows;
 }
 
 MdbCatalogEntry *userTable(MdbHandle *mdb, unsigned int i)
@@ -306,10 +585,9 @@ MdbCatalogEntry *userTable(MdbHandle *mdb, unsigned int i)
     return entry && entry->object_type == MDB_TABLE && mdb_is_user_table(entry) ? entry : nullptr;
 }
 
-// libmdb reads past a missing page without a word when the page is not needed yet, so the file
-// is checked before any table is listed: the catalogue (MSysObjects) must hold all the rows its
-// definition counts, and every table's definition and data pages must lie inside the file.
-void checkFile(MdbHandle *mdb, std::uint32_t pages)
+// libmdb reads past a missing page without a word, so the catalogue (MSysObjects) must hold all
+// the rows its definition counts. Other system tables are never read and may be damaged.
+void checkCatalogue(MdbHandle *mdb, PageFile &file)
 {
     MdbCatalogEntry *catalogue = nullptr;
     for (unsigned int i = 0; i < mdb->num_catalog && !catalogue; ++i) {
@@ -318,62 +596,76 @@ void checkFile(MdbHandle *mdb, std::uint32_t pages)
             catalogue = entry;
     }
     if (!catalogue)
-        fail("the table catalogue is damaged (MSysObjects is missing)");
+        fail("a tabela do catálogo está danificada (falta MSysObjects)");
+    if (catalogue->table_pg >= file.pages())
+        fail("o arquivo está truncado (o catálogo começa na página " + std::to_string(catalogue->table_pg) +
+             " de " + std::to_string(file.pages()) + ")");
     MdbTableDef *table = mdb_read_table(catalogue);
     if (!table || !mdb_read_columns(table))
-        fail("cannot read the definition of the table catalogue");
+        fail("não foi possível ler a definição da tabela do catálogo");
+    const PageCensus census = censusOf(mdb, file, table, "MSysObjects");
     std::uint32_t rows = 0;
     mdb_rewind_table(table);
     while (mdb_fetch_row(table) && rows <= table->num_rows)
         ++rows;
-    if (rows != table->num_rows)
-        fail("the table catalogue is damaged (read " + std::to_string(rows) + " of " +
-             std::to_string(table->num_rows) + " entries)");
+    const bool staleCount = rows > table->num_rows && census.walked && census.owned == census.listed;
+    if (rows < table->num_rows || (rows > table->num_rows && !staleCount))
+        fail("a tabela do catálogo está danificada (lidas " + std::to_string(rows) + " de " +
+             std::to_string(table->num_rows) + " entradas)");
     mdb_free_tabledef(table);
+}
 
+// A cut file shows in the page maps of its tables, even of tables never read. Only the maps are
+// looked at: a system table with a damaged definition does not keep the user's tables from
+// being read.
+void checkNotTruncated(MdbHandle *mdb, PageFile &file)
+{
+    const auto truncated = [&](const char *name, const char *what, guint32 page) {
+        fail("o arquivo está truncado (a tabela " + std::string(name) + " " + what + " " +
+             std::to_string(page) + " de " + std::to_string(file.pages()) + ")");
+    };
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
         if (!entry || entry->object_type != MDB_TABLE)
             continue;
-        const std::string where = std::string("table ") + entry->object_name;
-        if (entry->table_pg >= pages)
-            fail("the file is truncated (" + where + " starts on page " + std::to_string(entry->table_pg) +
-                 " of " + std::to_string(pages) + ")");
-        MdbTableDef *definition = mdb_read_table(entry);
-        if (!definition)
-            fail("cannot read the definition of " + where);
+        if (entry->table_pg >= file.pages())
+            truncated(entry->object_name, "começa na página", static_cast<guint32>(entry->table_pg));
+        MdbTableDef *table = mdb_read_table(entry);
+        if (!table)
+            continue;
         guint32 page = 0;
-        for (std::uint32_t steps = 0;; ++steps) {
-            const gint32 next = mdb_map_find_next(mdb, definition->usage_map, definition->map_sz, page);
-            if (next <= 0)
-                break; // no more pages, or a map kind libmdb cannot walk without reading
-            if (static_cast<guint32>(next) >= pages)
-                fail("the file is truncated (" + where + " has data on page " + std::to_string(next) +
-                     " of " + std::to_string(pages) + ")");
-            if (static_cast<guint32>(next) <= page || steps > pages)
-                fail("the page map of " + where + " is damaged");
-            page = static_cast<guint32>(next);
+        if (table->map_sz >= 1 && (table->usage_map[0] == 0 || table->usage_map[0] == 1)) {
+            for (gint32 next; (next = mdb_map_find_next(mdb, table->usage_map, table->map_sz, page)) > 0;) {
+                if (static_cast<guint32>(next) >= file.pages())
+                    truncated(entry->object_name, "tem dados na página", static_cast<guint32>(next));
+                if (static_cast<guint32>(next) <= page)
+                    break;
+                page = static_cast<guint32>(next);
+            }
         }
-        mdb_free_tabledef(definition);
+        mdb_free_tabledef(table);
     }
 }
 
-void listTables(Writer &out, MdbHandle *mdb, std::uint32_t pages)
+void listTables(Writer &out, MdbHandle *mdb, PageFile &file)
 {
-    checkFile(mdb, pages);
+    checkCatalogue(mdb, file);
+    checkNotTruncated(mdb, file);
     std::uint32_t count = 0;
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         if (MdbCatalogEntry *entry = userTable(mdb, i)) {
             out.byte(mdbprotocol::TableRecord);
             out.text(entry->object_name);
+            out.send();
             ++count;
         }
     }
     out.byte(mdbprotocol::EndRecord);
     out.u32(count);
+    out.send();
 }
 
-void dumpTable(Writer &out, MdbHandle *mdb, const char *name)
+void dumpTable(Writer &out, MdbHandle *mdb, PageFile &file, const char *name)
 {
     MdbCatalogEntry *entry = nullptr;
     for (unsigned int i = 0; i < mdb->num_catalog && !entry; ++i) {
@@ -382,47 +674,52 @@ void dumpTable(Writer &out, MdbHandle *mdb, const char *name)
             entry = candidate;
     }
     if (!entry)
-        fail(std::string("no table named ") + name);
+        fail(std::string("não existe a tabela ") + name);
+    if (entry->table_pg >= file.pages())
+        fail("o arquivo está truncado (a tabela " + std::string(name) + " começa na página " +
+             std::to_string(entry->table_pg) + " de " + std::to_string(file.pages()) + ")");
     MdbTableDef *table = mdb_read_table(entry);
     if (!table || !mdb_read_columns(table))
-        fail(std::string("cannot read the definition of table ") + name);
+        fail(std::string("não foi possível ler a definição da tabela ") + name);
     if (table->num_cols == 0 || table->num_cols > MDB_MAX_COLS || table->columns->len != table->num_cols)
-        fail(std::string("damaged definition of table ") + name);
+        fail(std::string("a definição da tabela ") + name + " está danificada");
 
+    const std::set<int> calculated = calculatedColumns(mdb, file, entry, table, name);
+    std::vector<Column> columns;
     for (unsigned int c = 0; c < table->num_cols; ++c) {
         auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, c));
+        Column column{col, col->col_type, calculated.count(col->col_num) > 0};
+        if (column.calculated) {
+            const char *result = mdb_col_get_prop(col, "ResultType");
+            if (result && std::atoi(result) > 0)
+                column.type = std::atoi(result);
+        }
+        columns.push_back(column);
         out.byte(mdbprotocol::ColumnRecord);
-        out.byte(kindOf(col->col_type));
+        out.byte(kindOf(column.type));
         out.text(col->name);
+        if (!understood(column.type)) {
+            out.byte(mdbprotocol::NoteRecord);
+            out.text(std::string("tabela ") + name + ", coluna " + col->name + ": tipo de dado " +
+                     std::to_string(column.type) + " não reconhecido, lido como NULL");
+        }
+        out.send();
     }
 
     std::vector<MdbField> fields(table->num_cols);
-    std::uint32_t rows = 0;
-    mdb_rewind_table(table);
-    while (mdb_fetch_row(table)) {
-        // The definition's row count bounds the scan: a damaged page map cannot make it endless.
-        if (++rows > table->num_rows)
-            fail(std::string("table ") + name + " holds more rows than its definition says");
-        // mdb_fetch_row has just read row cur_row - 1 of the page in pg_buf; crack it again to
-        // tell NULL from empty text, which its bound strings cannot.
-        int start = 0;
-        size_t size = 0;
-        if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0)
-            fail(std::string("table ") + name + ": damaged row");
-        start &= kOffsetMask;
+    const std::string damaged = std::string("tabela ") + name + ": ";
+    const std::uint32_t rows = readRows(mdb, file, table, name, damaged, [&](int start, size_t size) {
+        // Cracked again to tell NULL from empty text, which libmdb's bound strings cannot.
         if (mdb_crack_row(table, start, size, fields.data()) < 0)
-            fail(std::string("table ") + name + ": damaged row");
+            fail(damaged + "linha danificada");
         out.byte(mdbprotocol::RowRecord);
-        for (unsigned int c = 0; c < table->num_cols; ++c) {
-            auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, c));
-            writeValue(out, mdb, col, fields[c], name);
-        }
-    }
-    if (rows != table->num_rows)
-        fail(std::string("table ") + name + ": read " + std::to_string(rows) + " rows, its definition says " +
-             std::to_string(table->num_rows));
+        for (unsigned int c = 0; c < table->num_cols; ++c)
+            writeValue(out, mdb, columns[c], fields[c], name);
+        out.send();
+    });
     out.byte(mdbprotocol::EndRecord);
     out.u32(rows);
+    out.send();
     mdb_free_tabledef(table);
 }
 
@@ -438,29 +735,32 @@ int main(int argc, char **argv)
         return 64;
     }
     s_output = fdopen(dup(STDOUT_FILENO), "wb");
-    if (!s_output || dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
-        fail("cannot set up the output");
+    if (!s_output || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        s_output = nullptr;
+        fail("não foi possível preparar a saída");
+    }
+    s_record.reserve(1 << 16);
     static char buffer[1 << 16];
     std::setvbuf(s_output, buffer, _IOFBF, sizeof buffer);
+    putBytes(mdbprotocol::kMagic, sizeof mdbprotocol::kMagic);
 
-    struct stat file;
-    if (stat(argv[1], &file) != 0)
-        fail("cannot read the file");
+    struct stat status;
+    if (stat(argv[1], &status) != 0)
+        fail("não foi possível ler o arquivo");
     MdbHandle *mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb)
-        fail("not a readable Access database");
-    const auto pages = static_cast<std::uint32_t>(file.st_size / mdb->fmt->pg_size);
+        fail("não é um banco de dados Access legível");
+    PageFile file(argv[1], mdb, static_cast<std::uint32_t>(status.st_size / mdb->fmt->pg_size));
     if (!mdb_read_catalog(mdb, MDB_TABLE))
-        fail("cannot read the table catalogue");
+        fail("não foi possível ler o catálogo de tabelas");
 
     Writer out;
-    std::fwrite(mdbprotocol::kMagic, 1, sizeof mdbprotocol::kMagic, s_output);
     if (list)
-        listTables(out, mdb, pages);
+        listTables(out, mdb, file);
     else
-        dumpTable(out, mdb, argv[3]);
+        dumpTable(out, mdb, file, argv[3]);
     if (std::fflush(s_output) != 0)
-        fail("cannot write the output");
+        return 3;
     mdb_close(mdb);
     return 0;
 }

@@ -62,6 +62,8 @@ int main(int argc, char **argv)
         connection.setConnectionString(QStringLiteral("Data Source=\"%1\"").arg(arguments.at(0)));
         connection.open();
         const ResultSet result = connection.execute(arguments.at(1));
+        for (const QString &note : connection.takeNotes())
+            std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData());
         QStringList header;
         for (const ResultColumn &column : result.columns)
             header.append(column.name);
