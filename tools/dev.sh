@@ -21,7 +21,6 @@ packages=(
     mdbtools-dev
     mdbtools
     nodejs
-    npm
     fonts-dejavu-core
     xvfb
     xauth
@@ -40,6 +39,8 @@ install_packages() {
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
+    # Debian's npm is a package of its own, but a Node.js from elsewhere brings npm and refuses it.
+    command -v npm >/dev/null || missing+=(npm)
     if [ ${#missing[@]} -gt 0 ]; then
         echo "Installing: ${missing[*]}"
         export DEBIAN_FRONTEND=noninteractive
