@@ -520,9 +520,9 @@ void TestSearchExpression::searchOrder_data()
     QTest::newRow("fiscal misspelt") << true << "ZELT Fiscais"
                                      << " ORDER BY Codigo_Cla, Descricao_Cla"
                                      << "";
-    QTest::newRow("accented I is not folded") << true << QStringLiteral("ZELT FÍSCAL")
-                                        << " ORDER BY Codigo_Cla, Descricao_Cla"
-                                        << "";
+    QTest::newRow("accented I is not folded")
+        << true << QStringLiteral("ZELT FÍSCAL") << " ORDER BY Codigo_Cla, Descricao_Cla"
+        << "";
     QTest::newRow("empty description") << false << ""
                                        << " ORDER BY Descricao_Cla"
                                        << "";

@@ -139,8 +139,9 @@ QStringList database()
                        "'2024-05-01 00:00:00')"),
         QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (5, 'ZELT 9.4 SUBCLASSES rev', 'T91', 0, "
                        "'Página 9.4', '2024-05-01 00:00:00')"),
-        QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (6, 'ZELT 9.5 Subclasse', 'T91', 0, 'Página 9.5', "
-                       "'2024-05-01 00:00:00')"),
+        QStringLiteral(
+            "INSERT INTO ZELT_Classificacao VALUES (6, 'ZELT 9.5 Subclasse', 'T91', 0, 'Página 9.5', "
+            "'2024-05-01 00:00:00')"),
         QStringLiteral("CREATE TABLE ZELT_PALAVRA_NAO (Palavra_Pan TEXT)"),
         QStringLiteral("INSERT INTO ZELT_PALAVRA_NAO VALUES ('de'), ('da'), ('o')"),
         QStringLiteral("CREATE TABLE ZELT_Sinonimo (PALAVRA_SIN TEXT, SINONIMO_SIN TEXT)"),
