@@ -136,6 +136,7 @@ private Q_SLOTS:
     void brokenCatalogueStopsStartUp();
     void loadingStopsAtNullColumn();
     void loadingRefusesNonNumericKey();
+    void loadingFetchesTheEditionRowByItsBareKey();
     void missingOrDamagedDatabase_data();
     void missingOrDamagedDatabase();
 
@@ -370,6 +371,28 @@ void TestMainWindow::loadingRefusesNonNumericKey()
     QVERIFY_THROWS_EXCEPTION(DataError, running->window->CarregaClassificacao(QStringLiteral("1 OR 1=1")));
     QVERIFY_THROWS_EXCEPTION(DataError, running->window->CarregaClassificacao(QString()));
     QCOMPARE(running->window->nav.PrefixoTabela, QStringLiteral("T_A"));
+}
+
+// The key follows the comparison directly, unquoted: the catalogue's key column is numeric.
+void TestMainWindow::loadingFetchesTheEditionRowByItsBareKey()
+{
+    ScratchDatabase db;
+    QVERIFY2(db.create(catalogue(
+                 {{7, QStringLiteral("Atual"), QStringLiteral("T_A"), 0, QStringLiteral("2023-01-01")},
+                  {12, QStringLiteral("Outra"), QStringLiteral("T_O"), 0, QStringLiteral("2022-01-01")}})),
+             qPrintable(db.error()));
+    auto running = start(db.baseDirectory());
+    auto *combo = running->find<DataLookupCombo>(QStringLiteral("CmbClassificacao"));
+
+    pick(combo, QStringLiteral("Outra"));
+    QCOMPARE(running->dtm.QryAuxiliar.sql(),
+             QStringList{QStringLiteral("SELECT * FROM ZELT_Classificacao WHERE COD_CLASSIFICACAO =12")});
+    QCOMPARE(running->window->nav.PrefixoTabela, QStringLiteral("T_O"));
+    pick(combo, QStringLiteral("Atual"));
+    QCOMPARE(running->dtm.QryAuxiliar.sql(),
+             QStringList{QStringLiteral("SELECT * FROM ZELT_Classificacao WHERE COD_CLASSIFICACAO =7")});
+    QCOMPARE(running->window->nav.PrefixoTabela, QStringLiteral("T_A"));
+    QCOMPARE(m_recorder.errors, QStringList());
 }
 
 void TestMainWindow::missingOrDamagedDatabase_data()

@@ -167,6 +167,23 @@ void TestSearchExpression::ehNumero_data()
     QTest::newRow("fullwidth digits") << QStringLiteral("\uff11\uff12") << false;
     QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661") << false;
     QTest::newRow("nul after digits") << QString("12") + QChar(0) << false;
+    // Hexadecimal prefixes in every letter case; the Basic-style &H is no prefix here.
+    QTest::newRow("X hex") << "X1F" << true;
+    QTest::newRow("0x hex mixed digits") << "0x1A" << true;
+    QTest::newRow("0X hex lower digits") << "0X1a" << true;
+    QTest::newRow("dollar lower digits") << "$ff" << true;
+    QTest::newRow("signed 0X hex") << "-0X1a" << true;
+    QTest::newRow("blanks then X") << "  X1" << true;
+    QTest::newRow("0X alone") << "0X" << false;
+    QTest::newRow("X alone") << "X" << false;
+    QTest::newRow("&H hex") << "&H1F" << false;
+    QTest::newRow("&h hex") << "&h1f" << false;
+    QTest::newRow("H suffix") << "1FH" << false;
+    QTest::newRow("0b binary") << "0b101" << false;
+    QTest::newRow("x inside digits") << "1x1" << false;
+    QTest::newRow("two prefixes") << "0x$1" << false;
+    QTest::newRow("0X all bits") << "0XFFFFFFFF" << true;
+    QTest::newRow("X 33 bits") << "X100000000" << false;
 }
 
 void TestSearchExpression::ehNumero()
@@ -276,6 +293,57 @@ void TestSearchExpression::translateWord_data()
                                    "Codigo_Cla = '$ABCD') )";
     QTest::newRow("too big for a code") << "2147483648"
                                         << " AND (Palavra_Chave LIKE '%|2147483648|%')";
+    // Operators in several places: the first and last character choose the rule, which then removes
+    // only its own operator character, everywhere in the word.
+    QTest::newRow("star inside only") << "a*b"
+                                      << " AND (Palavra_Chave LIKE '%|a*b|%')";
+    QTest::newRow("two leading stars") << "**x"
+                                       << " AND (Palavra_Chave LIKE '%x|%')";
+    QTest::newRow("two trailing stars") << "x**"
+                                        << " AND (Palavra_Chave LIKE '%|x%')";
+    QTest::newRow("ends with, star inside") << "*a*b"
+                                            << " AND (Palavra_Chave LIKE '%ab|%')";
+    QTest::newRow("begins with, star inside") << "a*b*"
+                                              << " AND (Palavra_Chave LIKE '%|ab%')";
+    QTest::newRow("contains keeps hyphens") << "*a-b*"
+                                            << " AND (Palavra_Chave LIKE '%a-b%')";
+    QTest::newRow("ends with keeps slash") << "*a/b"
+                                           << " AND (Palavra_Chave LIKE '%a/b|%')";
+    QTest::newRow("begins with keeps hyphen") << "a-b*"
+                                              << " AND (Palavra_Chave LIKE '%|a-b%')";
+    QTest::newRow("starred code is no code") << "0111-3/01*"
+                                             << " AND (Palavra_Chave LIKE '%|0111-3/01%')";
+    QTest::newRow("minus removes every hyphen") << "-a-b"
+                                                << " AND (NOT Palavra_Chave LIKE '%|ab|%')";
+    QTest::newRow("minus keeps stars and pluses") << "-a*b+"
+                                                  << " AND (NOT Palavra_Chave LIKE '%|a*b+|%')";
+    QTest::newRow("plus keeps the hyphen") << "+-x"
+                                           << " AND (Palavra_Chave LIKE '|-x|%')";
+    QTest::newRow("plus removes every plus") << "+a+b"
+                                             << " AND (Palavra_Chave LIKE '|ab|%')";
+    QTest::newRow("plus keeps slashes") << "+a/b"
+                                        << " AND (Palavra_Chave LIKE '|a/b|%')";
+    QTest::newRow("hyphen inside a keyword") << "a-b"
+                                             << " AND (Palavra_Chave LIKE '%|ab|%')";
+    QTest::newRow("hyphens and slashes inside") << "a-b/c-"
+                                                << " AND (Palavra_Chave LIKE '%|abc|%')";
+    QTest::newRow("trailing minus is no exclusion") << "ab-"
+                                                    << " AND (Palavra_Chave LIKE '%|ab|%')";
+    QTest::newRow("trailing plus kept") << "a+"
+                                        << " AND (Palavra_Chave LIKE '%|a+|%')";
+    QTest::newRow("class code typed with hyphen") << "0111-3"
+                                                  << " AND ( (Codigo_Cla LIKE '01113%') )";
+    // Hexadecimal-looking words: a code when the integer test takes them, else a keyword.
+    QTest::newRow("0X hex is a code") << "0X1a"
+                                      << " AND ( (Codigo_Cla LIKE '0X1a%') )";
+    QTest::newRow("X hex is a code") << "X1F"
+                                     << " AND ( (Codigo_Cla LIKE 'X1F%') )";
+    QTest::newRow("&H is a keyword") << "&H1F"
+                                     << " AND (Palavra_Chave LIKE '%|&H1F|%')";
+    QTest::newRow("&h is a keyword") << "&h1f"
+                                     << " AND (Palavra_Chave LIKE '%|&h1f|%')";
+    QTest::newRow("hex with a hyphen is a code") << "0x1-A"
+                                                 << " AND ( (Codigo_Cla LIKE '0x1A%') )";
     QTest::newRow("percent keeps its meaning") << "10%"
                                                << " AND (Palavra_Chave LIKE '%|10%|%')";
 }
@@ -436,6 +504,28 @@ void TestSearchExpression::searchOrder_data()
                                   << "";
     QTest::newRow("subclass edition by code") << true << "ZELT 2.0 SUBCLASSES" << fixedOrder << no88;
     QTest::newRow("subclass edition ignores alphabetical") << false << "Fiscal ZELT" << fixedOrder << no88;
+    // Either name, in any letter case and anywhere in the description.
+    QTest::newRow("fiscal lower, at the end") << false << "Tabela fiscal" << fixedOrder << no88;
+    QTest::newRow("fiscal mixed, inside") << true << "ZELT fIsCaL 2.0" << fixedOrder << no88;
+    QTest::newRow("fiscal glued to words") << false << "ZELTFISCAL2" << fixedOrder << no88;
+    QTest::newRow("subclasses lower, at the start") << false << "subclasses ZELT" << fixedOrder << no88;
+    QTest::newRow("subclasses mixed, inside") << false << "ZELT SubClasses 2.0" << fixedOrder << no88;
+    QTest::newRow("subclasses alone") << true << "SUBCLASSES" << fixedOrder << no88;
+    QTest::newRow("singular subclasse") << false << "ZELT 2.0 Subclasse"
+                                        << " ORDER BY Descricao_Cla"
+                                        << "";
+    QTest::newRow("subclasses split") << true << "ZELT Sub classes"
+                                      << " ORDER BY Codigo_Cla, Descricao_Cla"
+                                      << "";
+    QTest::newRow("fiscal misspelt") << true << "ZELT Fiscais"
+                                     << " ORDER BY Codigo_Cla, Descricao_Cla"
+                                     << "";
+    QTest::newRow("accented I is not folded")
+        << true << QStringLiteral("ZELT FÍSCAL") << " ORDER BY Codigo_Cla, Descricao_Cla"
+        << "";
+    QTest::newRow("empty description") << false << ""
+                                       << " ORDER BY Descricao_Cla"
+                                       << "";
 }
 
 void TestSearchExpression::searchOrder()

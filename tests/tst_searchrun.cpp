@@ -134,6 +134,14 @@ QStringList database()
         // An edition whose tables are missing.
         QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (3, 'ZELT 9.2', 'T92', 0, 'Página 9.2', "
                        "'2024-07-01 00:00:00')"),
+        // More names over the subclass edition's tables: only the description decides the kind.
+        QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (4, 'ZELT 9.3 fIsCaL', 'T91', 0, 'Página 9.3', "
+                       "'2024-05-01 00:00:00')"),
+        QStringLiteral("INSERT INTO ZELT_Classificacao VALUES (5, 'ZELT 9.4 SUBCLASSES rev', 'T91', 0, "
+                       "'Página 9.4', '2024-05-01 00:00:00')"),
+        QStringLiteral(
+            "INSERT INTO ZELT_Classificacao VALUES (6, 'ZELT 9.5 Subclasse', 'T91', 0, 'Página 9.5', "
+            "'2024-05-01 00:00:00')"),
         QStringLiteral("CREATE TABLE ZELT_PALAVRA_NAO (Palavra_Pan TEXT)"),
         QStringLiteral("INSERT INTO ZELT_PALAVRA_NAO VALUES ('de'), ('da'), ('o')"),
         QStringLiteral("CREATE TABLE ZELT_Sinonimo (PALAVRA_SIN TEXT, SINONIMO_SIN TEXT)"),
@@ -169,6 +177,8 @@ private Q_SLOTS:
     void enterRunsTheSearch();
     void order_data();
     void order();
+    void subclassEditionByItsName_data();
+    void subclassEditionByItsName();
     void stopWordsAreDropped_data();
     void stopWordsAreDropped();
     void accentsFoldedOrKept_data();
@@ -437,6 +447,30 @@ void TestSearchRun::order()
     QCOMPARE(shown(1), descriptions);
     QCOMPARE(find<QLabel>(QStringLiteral("LblNumeroRegistros"))->text(), QString::number(codes.size()));
     QCOMPARE(find<QLabel>(QStringLiteral("LblItemPesquisado"))->text(), QStringLiteral("CARROS"));
+}
+
+void TestSearchRun::subclassEditionByItsName_data()
+{
+    QTest::addColumn<QString>("edicao");
+    QTest::addColumn<QStringList>("codes");
+    const QStringList subclasses{"4510-1/01", "4520-1/01", "4520-9/01", "4520-9/02"};
+    QTest::newRow("fiscal, mixed case") << "ZELT 9.3 fIsCaL" << subclasses;
+    QTest::newRow("subclasses, upper case, inside") << "ZELT 9.4 SUBCLASSES rev" << subclasses;
+    QTest::newRow("singular is a class edition")
+        << "ZELT 9.5 Subclasse" << QStringList{"4520-1", "4510-1", "4520-9", "4520-9", "4520-9"};
+}
+
+// Alphabetical order chosen: a subclass edition ignores it, lists subclasses and drops subclass 88.
+void TestSearchRun::subclassEditionByItsName()
+{
+    QFETCH(QString, edicao);
+    QFETCH(QStringList, codes);
+
+    pickEdition(edicao);
+    find<QRadioButton>(QStringLiteral("RdbAlfabetica"))->setChecked(true);
+    search(QStringLiteral("carros"));
+    QCOMPARE(m_recorder.errors, QStringList());
+    QCOMPARE(shown(0), codes);
 }
 
 void TestSearchRun::stopWordsAreDropped_data()
