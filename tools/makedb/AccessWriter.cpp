@@ -10,7 +10,7 @@ namespace makedb
 namespace
 {
 
-jet::ColumnSpec columnSpec(const Column &column)
+jet::ColumnDeclaration columnDeclaration(const Column &column)
 {
     switch (column.type) {
     case ColumnType::Text:
@@ -35,9 +35,9 @@ AccessWriter::AccessWriter(const std::string &path) : m_file(path), m_catalogue(
 
 void AccessWriter::beginTable(const Table &table)
 {
-    std::vector<jet::ColumnSpec> columns;
+    std::vector<jet::ColumnDeclaration> columns;
     for (const auto &column : table.columns)
-        columns.push_back(columnSpec(column));
+        columns.push_back(columnDeclaration(column));
     m_table.emplace(
         jet::Catalogue::TableEntry{table.name, jet::TableDefinition(columns), m_file.allocate(), 0, {}});
     m_page.reset();

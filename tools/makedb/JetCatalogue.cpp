@@ -39,7 +39,7 @@ void rc4(const std::uint8_t *key, std::size_t keyLength, std::uint8_t *data, std
     }
 }
 
-std::vector<ColumnSpec> catalogueColumns()
+std::vector<ColumnDeclaration> catalogueColumns()
 {
     return {{"Id", LongType},      {"ParentId", LongType}, {"Name", TextType, 128},
             {"Type", IntegerType}, {"Flags", LongType},    {"LvProp", OleType}};

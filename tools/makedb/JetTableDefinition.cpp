@@ -50,16 +50,16 @@ std::size_t characters(const std::string &utf8)
 
 } // namespace
 
-TableDefinition::TableDefinition(const std::vector<ColumnSpec> &columns)
+TableDefinition::TableDefinition(const std::vector<ColumnDeclaration> &columns)
 {
-    for (const auto &spec : columns) {
-        Layout layout{spec, fixedSize(spec.type) != 0, fixedSize(spec.type), 0, 0};
+    for (const auto &declared : columns) {
+        Layout layout{declared, fixedSize(declared.type) != 0, fixedSize(declared.type), 0, 0};
         if (layout.fixed) {
             layout.fixedOffset = m_fixedSize;
             m_fixedSize = static_cast<std::uint16_t>(m_fixedSize + layout.size);
         } else {
             layout.varIndex = m_varCount++;
-            layout.size = spec.type == TextType ? static_cast<std::uint16_t>(2 * spec.characters) : 0;
+            layout.size = declared.type == TextType ? static_cast<std::uint16_t>(2 * declared.characters) : 0;
         }
         m_columns.push_back(layout);
     }
@@ -67,10 +67,10 @@ TableDefinition::TableDefinition(const std::vector<ColumnSpec> &columns)
 
 Bytes TableDefinition::encodeValue(const Layout &column, const Value &value, LongValues &longValues) const
 {
-    const std::string &name = column.spec.name;
+    const std::string &name = column.declared.name;
     const bool number = value.kind == Value::Kind::Number;
     Bytes bytes;
-    switch (column.spec.type) {
+    switch (column.declared.type) {
     case IntegerType:
         if (!number || value.number < -32768 || value.number > 32767)
             throw std::runtime_error("column " + name + " takes a 16-bit number");
@@ -92,8 +92,8 @@ Bytes TableDefinition::encodeValue(const Layout &column, const Value &value, Lon
         break;
     }
     case TextType:
-        if (characters(value.text) > static_cast<std::size_t>(column.spec.characters))
-            throw std::runtime_error("text longer than the " + std::to_string(column.spec.characters) +
+        if (characters(value.text) > static_cast<std::size_t>(column.declared.characters))
+            throw std::runtime_error("text longer than the " + std::to_string(column.declared.characters) +
                                      " characters of column " + name + ": " + value.text);
         bytes = encodeText(value.text);
         break;
@@ -147,7 +147,7 @@ Page TableDefinition::page(std::uint32_t rowCount, std::uint32_t usageMap, std::
     Bytes names;
     for (const auto &column : m_columns) {
         Bytes name;
-        for (unsigned char c : column.spec.name)
+        for (unsigned char c : column.declared.name)
             append16(name, c); // column names are plain ASCII
         append16(names, static_cast<std::uint32_t>(name.size()));
         names.insert(names.end(), name.begin(), name.end());
@@ -171,11 +171,11 @@ Page TableDefinition::page(std::uint32_t rowCount, std::uint32_t usageMap, std::
     std::uint8_t *entry = &page[ColumnsStart];
     for (std::size_t i = 0; i < m_columns.size(); ++i, entry += ColumnEntrySize) {
         const Layout &column = m_columns[i];
-        entry[0] = column.spec.type;
+        entry[0] = column.declared.type;
         put16(entry + 5, static_cast<std::uint32_t>(i));
         put16(entry + 7, column.fixed ? 0 : column.varIndex);
         put16(entry + 9, static_cast<std::uint32_t>(i));
-        if (isText(column.spec.type)) {
+        if (isText(column.declared.type)) {
             put16(entry + 11, GeneralSortOrder);
             entry[13] = 0x01; // sort order version
             entry[16] = CompressedUnicodeFlag;

@@ -18,7 +18,7 @@ constexpr std::uint8_t TextType = 0x0A;
 constexpr std::uint8_t OleType = 0x0B;
 constexpr std::uint8_t MemoType = 0x0C;
 
-struct ColumnSpec {
+struct ColumnDeclaration {
     std::string name;
     std::uint8_t type;
     int characters = 0; // of a Text column
@@ -29,7 +29,7 @@ struct ColumnSpec {
 class TableDefinition
 {
 public:
-    explicit TableDefinition(const std::vector<ColumnSpec> &columns);
+    explicit TableDefinition(const std::vector<ColumnDeclaration> &columns);
 
     // The row as a data page holds it: column count, fixed part, variable part, end-of-data
     // offset, the variable offsets last to first, their count and the bitmap of present values.
@@ -43,7 +43,7 @@ public:
 
 private:
     struct Layout {
-        ColumnSpec spec;
+        ColumnDeclaration declared;
         bool fixed;
         std::uint16_t size;        // bytes of a fixed column, most bytes of a text
         std::uint16_t fixedOffset; // in the fixed part
