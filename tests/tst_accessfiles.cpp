@@ -173,6 +173,14 @@ void TestAccessFiles::values_data()
     row("Single as Access shows it", "testIndexCodesV1997.mdb",
         "SELECT data FROM Table5 WHERE name IN ('row13', 'row14', 'row9') ORDER BY name",
         "43.32,-94.43,0.000345134");
+    // The text Jackcess and Access print for these replication IDs.
+    row("Replication ID", "testIndexCodesV1997.mdb",
+        "SELECT data FROM Table13 WHERE name IN ('row0', 'row1') ORDER BY name",
+        "{8E39276A-BCA8-4AC4-891E-49911D8438DD},{BDBB72AF-4C87-4904-9FEA-DF6DC89BF23D}");
+    row("dates before 1900 and after 9999-01-01", "DateTestDatabase.mdb",
+        "SELECT DateTimeCol, DateCol FROM DateTest WHERE IDCol IN (2, 3, 4) ORDER BY IDCol",
+        "9999-01-01 00:00:00|9999-01-01 00:00:00,1898-01-01 00:00:00|1899-01-01 00:00:00,"
+        "0632-01-01 00:00:00|0633-01-01 00:00:00");
 }
 
 void TestAccessFiles::values()
@@ -208,6 +216,16 @@ void TestAccessFiles::patchedValues_data()
                                  << QByteArray::fromHex("9a99193e")
                                  << "SELECT data FROM Table5 WHERE name = 'row13'"
                                  << "0.15";
+    // Before 1899-12-30 the days count back while the time of day counts forward: 1898-01-01 is
+    // -728.0, so -728.75 is 18:00 that day (not 06:00, nor a day earlier).
+    QTest::newRow("date before 1899 with a time")
+        << fixture("DateTestDatabase.mdb") << QByteArray::fromHex("0000000000c086c0")
+        << QByteArray::fromHex("0000000000c686c0") << "SELECT DateTimeCol FROM DateTest WHERE IDCol = 3"
+        << "1898-01-01 18:00:00";
+    QTest::newRow("year 632 at noon")
+        << fixture("DateTestDatabase.mdb") << QByteArray::fromHex("0000000058441cc1")
+        << QByteArray::fromHex("000000005a441cc1") << "SELECT DateTimeCol FROM DateTest WHERE IDCol = 4"
+        << "0632-01-01 12:00:00";
     // The Jet 3 catalogue names Table10 in Windows-1252; Umsätze has as many bytes.
     for (const char *spelling : {"UMSÄTZE", "umsätze", "Umsätze"})
         QTest::addRow("table name %s", spelling)

@@ -32,6 +32,7 @@ packages=(
     appstream
     lintian
     file
+    rsync
 )
 
 install_packages() {
