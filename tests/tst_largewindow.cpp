@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
@@ -73,6 +74,10 @@ private Q_SLOTS:
     void elidedDescriptionInTooltip();
     void longSearchedTextWraps();
     void logoSharpOnScaledScreens();
+    void longestSearchedTextLeavesTheListTwoThirds_data();
+    void longestSearchedTextLeavesTheListTwoThirds();
+    void levelValuesSelectable_data();
+    void levelValuesSelectable();
 
 private:
     void open(const PageRoute &route);
@@ -357,6 +362,79 @@ void TestLargeWindow::logoSharpOnScaledScreens()
         const QImage large(QStringLiteral(":/images/logo@2x.png"));
         QCOMPARE(logo.toImage().convertToFormat(large.format()), large);
     }
+}
+
+void TestLargeWindow::longestSearchedTextLeavesTheListTwoThirds_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("designed") << kDesigned;
+    QTest::newRow("full HD") << kFullHd;
+}
+
+// However long the searched text, the results keep two thirds of their designed height (261)
+// plus the window's extra height: at the designed size the label gives up what it cannot show;
+// on a full-HD window it shows the text whole and the list gives up as much as the label grows.
+void TestLargeWindow::longestSearchedTextLeavesTheListTwoThirds()
+{
+    QFETCH(QSize, size);
+    setClientSize(size);
+    QString text;
+    for (int i = 0; i < 110; ++i) // just below the 1000 characters a search takes
+        text += QStringLiteral("automov* ");
+    search(text.trimmed());
+    const int dy = size.height() - kDesigned.height();
+    const auto *searched = m_running->find<QLabel>(QStringLiteral("LblItemPesquisado"));
+    const auto *count = m_running->find<QLabel>(QStringLiteral("LblNumeroRegistros"));
+    const auto *results = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    const int growth = searched->height() - 13;
+    if (size == kDesigned) {
+        QVERIFY(searched->heightForWidth(searched->width()) > searched->height());
+        QCOMPARE(growth, 261 / 3);
+    } else {
+        QVERIFY(searched->heightForWidth(searched->width()) <= searched->height());
+        QVERIFY(growth > 0);
+    }
+    QCOMPARE(results->geometry().bottom(), 76 + 261 - 1 + dy);
+    QCOMPARE(results->height(), 261 - growth + dy);
+    QVERIFY(count->geometry().top() > searched->geometry().bottom());
+    QVERIFY(results->geometry().top() > count->geometry().bottom());
+}
+
+void TestLargeWindow::levelValuesSelectable_data()
+{
+    QTest::addColumn<int>("route");
+    for (int i = 1; i <= 5; ++i)
+        QTest::newRow(kRoutes[i].name) << i;
+}
+
+// On a level page the user selects a code or a description with the mouse, to copy it;
+// the codes of the levels above stay links, which a press follows instead of selecting.
+void TestLargeWindow::levelValuesSelectable()
+{
+    QFETCH(int, route);
+    open(kRoutes[route]);
+    QWidget *page = pageWidget(*m_running, kRoutes[route].page);
+    static const QRegularExpression value(
+        QStringLiteral("^Lbl(Cod|Descricao)(Secao|Divisao|Grupo|Classe|SubClasse)_Tbs"));
+    int selected = 0, links = 0;
+    for (QLabel *label : page->findChildren<QLabel *>(value)) {
+        if (!label->isVisible() || label->text().isEmpty())
+            continue;
+        const QString name = label->objectName();
+        if (qobject_cast<LinkLabel *>(label)) {
+            QVERIFY2(!(label->textInteractionFlags() & Qt::TextSelectableByMouse), qPrintable(name));
+            ++links;
+            continue;
+        }
+        // A double click selects the word under the mouse.
+        QTest::mouseDClick(label, Qt::LeftButton, {}, QPoint(3, label->height() / 2));
+        QVERIFY2(label->hasSelectedText(), qPrintable(name));
+        QVERIFY2(label->text().contains(label->selectedText()), qPrintable(name));
+        ++selected;
+    }
+    // The page's own code and description, and every ancestor's description.
+    QCOMPARE(selected, route + 1);
+    QCOMPARE(links, route - 1);
 }
 
 QTEST_MAIN(TestLargeWindow)
