@@ -29,6 +29,7 @@ private Q_SLOTS:
     void sqlToolThroughLink();
     void programThroughLink_data();
     void programThroughLink();
+    void desktopEntry();
     void checkers_data();
     void checkers();
 
@@ -207,6 +208,62 @@ void TestPackage::programThroughLink()
     QCOMPARE(run.out, QStringLiteral("page: TbSPrincipal\nedition: ZELT 2.0\ndatabase: %1\n").arg(database));
     QVERIFY2(!run.err.contains("error:") && !run.err.contains("warning:"), qPrintable(run.err));
     QCOMPARE(run.exitCode, 0);
+}
+
+// The menu entry as a desktop reads it: the keys of its [Desktop Entry] group, the localised
+// ones for a Portuguese user, the command it starts, the icon it shows and the windows it claims.
+void TestPackage::desktopEntry()
+{
+    QFile file(unpacked("usr/share/applications/" + kAppId + ".desktop"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QHash<QString, QString> keys;
+    bool inEntry = false;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
+        if (line.startsWith('['))
+            inEntry = line == QLatin1String("[Desktop Entry]");
+        else if (inEntry && line.contains('=') && !line.startsWith('#'))
+            keys.insert(line.section('=', 0, 0).trimmed(), line.section('=', 1).trimmed());
+    }
+    const auto localised = [&keys](const QString &key) {
+        return keys.value(key + "[pt_BR]", keys.value(key + "[pt]", keys.value(key)));
+    };
+    QCOMPARE(keys.value("Type"), QStringLiteral("Application"));
+    QCOMPARE(keys.value("Terminal"), QStringLiteral("false"));
+    QVERIFY(keys.value("NoDisplay") != QLatin1String("true") &&
+            keys.value("Hidden") != QLatin1String("true"));
+    QCOMPARE(localised("Name"), QStringLiteral("ZELT"));
+    QVERIFY2(localised("GenericName").contains(QStringLiteral("Atividades Econômicas")),
+             qPrintable(localised("GenericName")));
+    QVERIFY2(localised("Comment").contains(QStringLiteral("classificação ZELT")),
+             qPrintable(localised("Comment")));
+    const QStringList words = localised("Keywords").split(';', Qt::SkipEmptyParts);
+    QVERIFY2(words.contains(QStringLiteral("classificação")) && words.contains(QStringLiteral("ZELT")),
+             qPrintable(localised("Keywords")));
+    QVERIFY2(keys.value("Categories").split(';').contains(QStringLiteral("Office")),
+             qPrintable(keys.value("Categories")));
+
+    // The command is found on the PATH the package fills and starts the program.
+    const QStringList command = keys.value("Exec").split(' ', Qt::SkipEmptyParts);
+    QVERIFY(!command.isEmpty());
+    const QString program = unpacked("usr/bin/" + command.constFirst());
+    QCOMPARE(QFileInfo(program).canonicalFilePath(),
+             QFileInfo(unpacked("usr/lib/zelt/ZELT")).canonicalFilePath());
+    const ProgramRun version = runProgram(program, {"--version"}, QString(), environmentWithoutDisplay());
+    const QString applicationName = version.out.section(' ', 0, 0);
+    QCOMPARE(applicationName, QStringLiteral("ZELT"));
+
+    // The icon is found in the theme at every size the menu asks for.
+    const QString icon = keys.value("Icon");
+    for (const char *size : {"48x48", "128x128", "256x256"})
+        QVERIFY2(
+            QFileInfo::exists(unpacked(
+                QStringLiteral("usr/share/icons/hicolor/%1/apps/%2.png").arg(QLatin1String(size), icon))),
+            qPrintable(icon + " " + size));
+    QVERIFY(QFileInfo::exists(unpacked("usr/share/icons/hicolor/scalable/apps/" + icon + ".svg")));
+    // On X11 the program's windows carry its application name as their class; the entry claims
+    // them by it, and by the entry's own name, which the program gives as its desktop file name.
+    QCOMPARE(keys.value("StartupWMClass"), applicationName);
+    QCOMPARE(QFileInfo(file).completeBaseName(), kAppId);
 }
 
 void TestPackage::checkers_data()
