@@ -36,7 +36,11 @@ QStringList database()
                QStringLiteral("INSERT INTO TST_1_ATIVIDADE VALUES ('B', '06', '062', '06202', '01', 2, "
                               "'Cobre; \"batido\"' || char(10) || 'à mão', '|cobre|batido|martelo|')"),
                QStringLiteral("INSERT INTO TST_1_ATIVIDADE VALUES ('B', '06', '062', '06202', '01', 3, "
-                              "'Moinho de vento', '|moinho|vento|cobre|')")};
+                              "'Moinho de vento', '|moinho|vento|cobre|')"),
+               // Markup characters a printed page must show as they are, not read as markup.
+               QStringLiteral(
+                   "UPDATE TST_1_SUBCLASSE SET DESCRICAO_SUB = 'Pás <b>largas</b> & hélices &amp; <i' "
+                   "WHERE CODIGO_CLA = '06101' AND CODIGO_SUB = '01'")};
 }
 
 // The text of a PDF file as poppler reads it, lines kept apart.
@@ -78,6 +82,10 @@ private slots:
     void printedLevelPageHoldsCodesAndNotes();
     void printLinkOfASubclassAndCancelling();
     void longPrintNumbersItsSheets();
+    void printKeyOnEveryLevelPage_data();
+    void printKeyOnEveryLevelPage();
+    void markupPrintedAsWritten();
+    void suggestedNameOfACodeWithASlash();
 
 private:
     void search(const QString &text);
@@ -400,6 +408,77 @@ void TestTakeaway::longPrintNumbersItsSheets()
     // Every line is printed once: none is lost or repeated at a sheet's edge.
     for (int i = 1; i <= 150; ++i)
         QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\blinha %1\\b").arg(i))), 1);
+}
+
+void TestTakeaway::printKeyOnEveryLevelPage_data()
+{
+    QTest::addColumn<QVector<int>>("rows");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("heading"); // empty where the key prints nothing
+    const auto d = [](const char *code) { return tiny::description(QLatin1String(code)); };
+    QTest::newRow("structure") << QVector<int>{} << 1 << QString();
+    QTest::newRow("section") << QVector<int>{1} << 2 << QStringLiteral("Seção: B ") + d("B");
+    QTest::newRow("division") << QVector<int>{1, 1} << 3 << QStringLiteral("Divisão: 06 ");
+    QTest::newRow("group") << QVector<int>{1, 1, 1} << 4 << QStringLiteral("Grupo: 062 ") + d("062");
+    QTest::newRow("class") << QVector<int>{1, 1, 1, 1} << 5 << QStringLiteral("Classe: 0620-2 ") + d("06202");
+    QTest::newRow("subclass") << QVector<int>{1, 1, 1, 1, 1} << 6
+                              << QStringLiteral("Subclasse: 0620-2/02 ") + d("06202/02");
+}
+
+// Ctrl+P prints the level page on show, whichever level it is; elsewhere it does nothing.
+void TestTakeaway::printKeyOnEveryLevelPage()
+{
+    QFETCH(QVector<int>, rows);
+    QFETCH(int, page);
+    QFETCH(QString, heading);
+    browseDown(*m_running, rows);
+    QCOMPARE(m_running->page(), page);
+    m_answer = m_out->filePath(QStringLiteral("nivel.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
+    if (heading.isEmpty()) {
+        QCOMPARE(m_recorder.modalCount, 0);
+        QVERIFY(!QFileInfo::exists(m_answer));
+        return;
+    }
+    QCOMPARE(m_recorder.modalCount, 1);
+    const QString text = pdfText(m_answer);
+    QVERIFY2(text.contains(heading), qPrintable(heading + QStringLiteral("\n in \n") + text));
+}
+
+// A description holding markup characters is printed as written, on its own page and in its
+// class's list.
+void TestTakeaway::markupPrintedAsWritten()
+{
+    const QString description = QStringLiteral("Pás <b>largas</b> & hélices &amp; <i");
+    browseDown(*m_running, {1, 1, 0, 0}); // class 06101
+    m_answer = m_out->filePath(QStringLiteral("classe.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QString text = pdfText(m_answer);
+    QVERIFY2(text.contains(QStringLiteral("0610-1/01 ") + description), qPrintable(text));
+
+    browseDown(*m_running, {1, 1, 0, 0, 0}); // its subclass
+    m_answer = m_out->filePath(QStringLiteral("subclasse.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
+    text = pdfText(m_answer);
+    QVERIFY2(text.contains(QStringLiteral("Subclasse: 0610-1/01 ") + description), qPrintable(text));
+}
+
+// The name the save dialog suggests for results of a code search is one file in the folder it
+// opens, not a path into a folder named after the code's first part.
+void TestTakeaway::suggestedNameOfACodeWithASlash()
+{
+    search(QStringLiteral("0620-2/02"));
+    m_answer.clear(); // the dialog is cancelled
+    clickLink(m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados")));
+    QCOMPARE(m_recorder.modalCount, 1);
+    const QFileInfo suggested(m_suggested);
+    QCOMPARE(suggested.absolutePath(), QDir::homePath());
+    QVERIFY2(suggested.fileName().endsWith(QLatin1String(".csv")), qPrintable(m_suggested));
+    QVERIFY2(suggested.fileName().contains(QLatin1String("0620-2")) &&
+                 suggested.fileName().contains(QLatin1String("02.csv")),
+             qPrintable(m_suggested));
 }
 
 QTEST_MAIN(TestTakeaway)
