@@ -14,6 +14,62 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+// The fields of a ';'-separated file as a spreadsheet reads them: a field that begins with a
+// double quote may hold the separator, line breaks and doubled quotes; any other field runs to the
+// next separator as it stands, and if it is the formula ="text" it shows text.
+QVector<QStringList> spreadsheetRows(const QByteArray &bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    QVector<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool atStart = true;
+    const auto next = [&text](int i) { return i + 1 < text.size() ? text.at(i + 1) : QChar(); };
+    const auto endField = [&] {
+        if (field.startsWith(QLatin1String("=\"")) && field.endsWith(QLatin1Char('"')) && field.size() >= 3)
+            field = field.mid(2, field.size() - 3).replace(QLatin1String("\"\""), QLatin1String("\""));
+        row.append(field);
+        field.clear();
+        atStart = true;
+    };
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"') && next(i) == QLatin1Char('"')) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (atStart && c == QLatin1Char('"')) {
+            quoted = true;
+            atStart = false;
+        } else if (c == QLatin1Char(';')) {
+            endField();
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            // Spreadsheets end a row at any line break outside quotes.
+            endField();
+            rows.append(row);
+            row.clear();
+            if (c == QLatin1Char('\r') && next(i) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            field += c;
+            atStart = false;
+        }
+    }
+    if (!field.isEmpty() || !row.isEmpty()) {
+        endField();
+        rows.append(row);
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestCsvExport : public QObject
@@ -22,6 +78,8 @@ class TestCsvExport : public QObject
 private slots:
     void bytesOfATable();
     void codesWithSeparatorsStayOneField();
+    void everyTextReadsBackWhole_data();
+    void everyTextReadsBackWhole();
     void keywordListReadsAsWords();
     void savesWholeFile();
     void failedWriteLeavesNothing_data();
@@ -61,6 +119,36 @@ void TestCsvExport::codesWithSeparatorsStayOneField()
                                          "c\r\n"
                                          "\"=\"\"1;2\"\"\"\r\n"
                                          "=\"a\"\"b\"\r\n"));
+}
+
+void TestCsvExport::everyTextReadsBackWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("separator alone") << QStringLiteral("Cobre;zinco");
+    QTest::newRow("separator at the end") << QStringLiteral("Cobre;");
+    QTest::newRow("quote alone") << QStringLiteral("12\" de cobre");
+    QTest::newRow("quotes around") << QStringLiteral("\"batido\"");
+    QTest::newRow("line feed alone") << QStringLiteral("linha\noutra");
+    QTest::newRow("carriage return alone") << QStringLiteral("linha\routra");
+    QTest::newRow("both line breaks") << QStringLiteral("linha\r\noutra");
+    QTest::newRow("markup") << QStringLiteral("<b>Cobre</b> &amp; <i>zinco & estanho");
+    QTest::newRow("path separators") << QStringLiteral("pasta/arquivo\\outro:nome");
+    QTest::newRow("apostrophes and commas") << QStringLiteral("d'água, sal");
+}
+
+// Whatever a code or a description holds, a spreadsheet reads the file back as the same rows
+// with the same texts: one field each, nothing split, joined or lost.
+void TestCsvExport::everyTextReadsBackWhole()
+{
+    QFETCH(QString, text);
+    CsvTable table{{QStringLiteral("Código"), QStringLiteral("Descrição"), QStringLiteral("Edição")},
+                   {{text, text, QStringLiteral("E")}, {QStringLiteral("01"), QStringLiteral("fim"), text}},
+                   {0}};
+    const QVector<QStringList> rows = spreadsheetRows(csvBytes(table));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], table.header);
+    QCOMPARE(rows[1], table.rows[0]);
+    QCOMPARE(rows[2], table.rows[1]);
 }
 
 void TestCsvExport::keywordListReadsAsWords()
