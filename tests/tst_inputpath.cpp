@@ -75,6 +75,7 @@ private Q_SLOTS:
     void keysOpenGridRowsAndLinks();
     void enterPressesFocusedButtons();
     void keysGoUpAndHome();
+    void focusAfterEveryPageChange();
     void helpTextsNeverScrollApart();
     void resultWithMissingAncestorIsRefused();
 
@@ -297,6 +298,54 @@ void TestInputPath::keysGoUpAndHome()
     browseDown(*r, {1, 1});
     QTest::keyClick(window, Qt::Key_Home, Qt::AltModifier);
     QCOMPARE(r->page(), 0);
+    QVERIFY2(m_recorder.errors.isEmpty(), qPrintable(m_recorder.errors.join('\n')));
+}
+
+// Every page entered, by keys down the tree, back up it and by a search, takes the focus on its
+// first stop (its list, or on a subclass the link to its activities), so that the next key acts
+// there at once; home gives it to the search box.
+void TestInputPath::focusAfterEveryPageChange()
+{
+    auto r = startTiny();
+    QVERIFY(r);
+    QWindow *window = r->window->windowHandle();
+    const auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    const QStringList stops = {"EdtPesquisa",
+                               "DBGEstrutura",
+                               "DbgSecao",
+                               "DbgDivisao",
+                               "DbgGrupo",
+                               "DbgClasse",
+                               "LblListarAtividades_TbsSubClasse"};
+    QTest::mouseClick(r->find<QPushButton>(QStringLiteral("BtnEstrutura")), Qt::LeftButton);
+    for (int page = 1; page <= 6; ++page) {
+        QCOMPARE(r->page(), page);
+        QCOMPARE(focused(), stops[page]);
+        if (page < 6) {
+            QTest::keyClick(window, Qt::Key_Down);
+            QTest::keyClick(window, Qt::Key_Return);
+        }
+    }
+    for (int page = 5; page >= 1; --page) {
+        QTest::keyClick(window, Qt::Key_Backspace);
+        QCOMPARE(r->page(), page);
+        QCOMPARE(focused(), stops[page]);
+    }
+    QTest::keyClick(window, Qt::Key_Home, Qt::AltModifier);
+    QCOMPARE(r->page(), 0);
+    QCOMPARE(focused(), stops[0]);
+
+    typeInto(window, QStringLiteral("cobre"));
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(r->page(), 7);
+    QCOMPARE(focused(), QStringLiteral("DbgPesquisa"));
+    // A result opened with Enter: its class page (this edition has no subclass results) takes the
+    // focus as any other entry does.
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(r->page(), 5);
+    QCOMPARE(focused(), stops[5]);
     QVERIFY2(m_recorder.errors.isEmpty(), qPrintable(m_recorder.errors.join('\n')));
 }
 
