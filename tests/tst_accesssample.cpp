@@ -5,6 +5,7 @@
 #include "data/Connection.h"
 #include "data/ValueText.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,6 +34,7 @@ private slots:
     void engineReadsEveryTable();
     void sameArgumentsGiveSameBytes();
     void writerKeepsEveryKindOfText();
+    void jackcessAcceptsTheSample();
 
 private:
     using Rows = QVector<QStringList>;
@@ -369,6 +371,71 @@ void TestAccessSample::writerKeepsEveryKindOfText()
         read.append(values);
     }
     QCOMPARE(read, expected);
+}
+
+// Jackcess, the strictest reader within reach, opens the sample without a warning, reads the
+// catalogue, the database's properties, the (absent) queries and relationships, walks every index
+// through a cursor, and reads in every table the rows and values the engine reads.
+void TestAccessSample::jackcessAcceptsTheSample()
+{
+    const QString dir = QStringLiteral(ZELT_VALIDATORS_DIR "/jackcess");
+    QVERIFY2(QFileInfo::exists(dir + "/jdump.jar"), qPrintable("Jackcess is not in " + dir));
+    const QString classPath =
+        QStringList{dir + "/jackcess-4.0.11-SNAPSHOT.jar", dir + "/jdump.jar",
+                    "/usr/share/java/commons-lang3.jar", "/usr/share/java/commons-logging.jar"}
+            .join(QLatin1Char(':'));
+    QProcess java;
+    java.start(QStringLiteral("java"), {"-cp", classPath, "JDump", m_access, "check"});
+    QVERIFY2(java.waitForFinished(300000), "Java did not run (bash tools/dev.sh installs it)");
+    const QByteArray warnings = java.readAllStandardError();
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(java.exitCode(), 0);
+    QList<QByteArray> lines = java.readAllStandardOutput().split('\n');
+    lines.removeAll(QByteArray());
+    QCOMPARE(lines.size(), m_tables.size() + 1);
+
+    const QJsonObject check = QJsonDocument::fromJson(lines.takeFirst()).object().value("check").toObject();
+    for (const QString &key : check.keys())
+        QVERIFY2(!key.endsWith(QLatin1String("_error")),
+                 qPrintable(key + ": " + check.value(key).toString()));
+    QCOMPARE(check.value("format").toString(), QStringLiteral("V2003 [VERSION_4]"));
+    QCOMPARE(check.value("queries").toInt(-1), 0);
+    QCOMPARE(check.value("relationships").toInt(-1), 0);
+    QCOMPARE(check.value("system_tables").toInt(), 4);
+    QVERIFY(check.value("db_summary_user_props").toString().startsWith(QLatin1String("1,")));
+    const QJsonObject tables = check.value("tables").toObject();
+    QCOMPARE(tables.size(), m_tables.size());
+
+    QHash<QString, QJsonObject> hashes;
+    for (const QByteArray &line : std::as_const(lines)) {
+        const QJsonObject hash = QJsonDocument::fromJson(line).object();
+        hashes.insert(hash.value("table").toString(), hash);
+    }
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_access));
+    connection.open();
+    for (const QString &table : std::as_const(m_tables)) {
+        const QJsonObject structure = tables.value(table).toObject();
+        const QJsonObject hash = hashes.value(table);
+        QVERIFY2(!structure.contains("error") && !hash.contains("error"), qPrintable(table));
+        const ResultSet result = connection.execute("SELECT * FROM " + table);
+        QCOMPARE(hash.value("rows").toInt(-1), result.rows.size());
+        for (const QString &key : structure.keys())
+            if (key.startsWith(QLatin1String("index ")))
+                QVERIFY2(structure.value(key).toInt(-1) == result.rows.size(),
+                         qPrintable(table + ", " + key));
+        // The values in Jackcess's canonical form, row after row, as JDump hashes them.
+        QCryptographicHash ordered(QCryptographicHash::Sha256);
+        for (const auto &row : result.rows) {
+            QStringList values;
+            for (const QVariant &value : row)
+                values.append(value.isValid() && !value.isNull() ? valueText(value)
+                                                                 : QStringLiteral("\u0000N"));
+            ordered.addData((values.join(QChar(0x1f)) + QChar(0x1e)).toUtf8());
+        }
+        QVERIFY2(hash.value("ordered").toString() == QString::fromLatin1(ordered.result().toHex()),
+                 qPrintable(table));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAccessSample)

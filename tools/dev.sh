@@ -32,6 +32,9 @@ packages=(
     appstream
     lintian
     file
+    default-jre-headless
+    libcommons-lang3-java
+    libcommons-logging-java
 )
 
 install_packages() {

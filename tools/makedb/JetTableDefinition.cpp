@@ -15,15 +15,19 @@ constexpr std::uint8_t UserTable = 0x4E;
 constexpr std::uint8_t SystemTable = 0x53;
 constexpr std::size_t ColumnsStart = 0x3F;
 constexpr std::size_t ColumnEntrySize = 25;
+constexpr std::size_t EndMarkSize = 2;
 constexpr std::uint16_t GeneralSortOrder = 0x0409;
 
 constexpr std::uint8_t FixedFlag = 0x01;
 constexpr std::uint8_t NullableFlag = 0x02;
 constexpr std::uint8_t CompressedUnicodeFlag = 0x01;
 
+// Bytes of a fixed-size column in a row; a yes/no value lives in the null mask alone.
 std::uint16_t fixedSize(std::uint8_t type)
 {
     switch (type) {
+    case ByteType:
+        return 1;
     case IntegerType:
         return 2;
     case LongType:
@@ -33,6 +37,11 @@ std::uint16_t fixedSize(std::uint8_t type)
     default:
         return 0;
     }
+}
+
+bool isVariable(std::uint8_t type)
+{
+    return type == TextType || type == MemoType || type == BinaryType || type == OleType;
 }
 
 bool isText(std::uint8_t type)
@@ -53,13 +62,17 @@ std::size_t characters(const std::string &utf8)
 TableDefinition::TableDefinition(const std::vector<ColumnDeclaration> &columns)
 {
     for (const auto &declared : columns) {
-        Layout layout{declared, fixedSize(declared.type) != 0, fixedSize(declared.type), 0, 0};
+        Layout layout{declared, !isVariable(declared.type), fixedSize(declared.type), 0, 0};
         if (layout.fixed) {
             layout.fixedOffset = m_fixedSize;
             m_fixedSize = static_cast<std::uint16_t>(m_fixedSize + layout.size);
+            if (declared.type == BooleanType)
+                layout.size = 1; // declared as one byte all the same
         } else {
             layout.varIndex = m_varCount++;
-            layout.size = declared.type == TextType ? static_cast<std::uint16_t>(2 * declared.characters) : 0;
+            layout.size = declared.type == TextType     ? static_cast<std::uint16_t>(2 * declared.characters)
+                          : declared.type == BinaryType ? static_cast<std::uint16_t>(declared.characters)
+                                                        : 0;
         }
         m_columns.push_back(layout);
     }
@@ -71,6 +84,11 @@ Bytes TableDefinition::encodeValue(const Layout &column, const Value &value, Lon
     const bool number = value.kind == Value::Kind::Number;
     Bytes bytes;
     switch (column.declared.type) {
+    case ByteType:
+        if (!number || value.number < 0 || value.number > 255)
+            throw std::runtime_error("column " + name + " takes an 8-bit number");
+        bytes.push_back(static_cast<std::uint8_t>(value.number));
+        break;
     case IntegerType:
         if (!number || value.number < -32768 || value.number > 32767)
             throw std::runtime_error("column " + name + " takes a 16-bit number");
@@ -100,6 +118,14 @@ Bytes TableDefinition::encodeValue(const Layout &column, const Value &value, Lon
     case MemoType:
         bytes = longValues.memo(encodeText(value.text));
         break;
+    case BinaryType:
+        if (value.text.size() > column.size)
+            throw std::runtime_error("binary value longer than column " + name);
+        bytes.assign(value.text.begin(), value.text.end());
+        break;
+    case OleType:
+        bytes = longValues.memo(Bytes(value.text.begin(), value.text.end()));
+        break;
     default:
         throw std::runtime_error("column " + name + " takes no values");
     }
@@ -119,8 +145,14 @@ Bytes TableDefinition::encodeRow(const Row &row, LongValues &longValues) const
     for (std::size_t i = 0; i < count; ++i) {
         const Layout &column = m_columns[i];
         const Value &value = row[i];
-        if (value.kind != Value::Kind::Null)
+        // A yes/no column's value is its bit: set for yes.
+        const bool set = column.declared.type == BooleanType
+                             ? value.kind == Value::Kind::Number && value.number != 0
+                             : value.kind != Value::Kind::Null;
+        if (set)
             present[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+        if (column.declared.type == BooleanType)
+            continue;
         if (!column.fixed)
             varOffsets[column.varIndex] = static_cast<std::uint16_t>(bytes.size());
         if (value.kind == Value::Kind::Null)
@@ -152,7 +184,7 @@ Page TableDefinition::page(std::uint32_t rowCount, std::uint32_t usageMap, std::
         append16(names, static_cast<std::uint32_t>(name.size()));
         names.insert(names.end(), name.begin(), name.end());
     }
-    const std::size_t length = ColumnsStart + m_columns.size() * ColumnEntrySize + names.size();
+    const std::size_t length = ColumnsStart + m_columns.size() * ColumnEntrySize + names.size() + EndMarkSize;
     if (length > PageSize)
         throw std::runtime_error("a table definition is longer than a page");
 
@@ -177,14 +209,14 @@ Page TableDefinition::page(std::uint32_t rowCount, std::uint32_t usageMap, std::
         put16(entry + 9, static_cast<std::uint32_t>(i));
         if (isText(column.declared.type)) {
             put16(entry + 11, GeneralSortOrder);
-            entry[13] = 0x01; // sort order version
             entry[16] = CompressedUnicodeFlag;
         }
         entry[15] = static_cast<std::uint8_t>((column.fixed ? FixedFlag : 0) | NullableFlag);
         put16(entry + 21, column.fixed ? column.fixedOffset : 0);
         put16(entry + 23, column.size);
     }
-    std::copy(names.begin(), names.end(), entry);
+    std::uint8_t *end = std::copy(names.begin(), names.end(), entry);
+    put16(end, 0xFFFF); // no column usage maps follow
     return page;
 }
 

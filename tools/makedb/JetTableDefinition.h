@@ -11,9 +11,12 @@ namespace makedb::jet
 {
 
 // Column type codes of a table definition.
+constexpr std::uint8_t BooleanType = 0x01;
+constexpr std::uint8_t ByteType = 0x02;
 constexpr std::uint8_t IntegerType = 0x03;
 constexpr std::uint8_t LongType = 0x04;
 constexpr std::uint8_t DateTimeType = 0x08;
+constexpr std::uint8_t BinaryType = 0x09;
 constexpr std::uint8_t TextType = 0x0A;
 constexpr std::uint8_t OleType = 0x0B;
 constexpr std::uint8_t MemoType = 0x0C;
@@ -21,7 +24,7 @@ constexpr std::uint8_t MemoType = 0x0C;
 struct ColumnDeclaration {
     std::string name;
     std::uint8_t type;
-    int characters = 0; // of a Text column
+    int characters = 0; // of a Text column; bytes of a Binary one
 };
 
 // A table's columns as rows lay them out: fixed-size numbers and dates at fixed offsets first,
@@ -33,12 +36,14 @@ public:
 
     // The row as a data page holds it: column count, fixed part, variable part, end-of-data
     // offset, the variable offsets last to first, their count and the bitmap of present values.
-    // Memos longer than a few hundred bytes go to long values. Throws std::runtime_error on a
-    // value its column cannot hold (a text over its length, a number out of range).
+    // Memos longer than a few hundred bytes go to long values, as do OLE values; Binary and OLE
+    // values are given as texts of their bytes. Throws std::runtime_error on a value its column
+    // cannot hold (a text over its length, a number out of range).
     Bytes encodeRow(const Row &row, LongValues &longValues) const;
 
     // The table definition page: row count, column descriptors and names, and the rows that
-    // hold the maps of the table's data pages and of its pages with free space.
+    // hold the maps of the table's data pages and of its pages with free space, then the mark
+    // that ends the definition.
     Page page(std::uint32_t rowCount, std::uint32_t usageMap, std::uint32_t freeSpaceMap, bool system) const;
 
 private:
