@@ -224,10 +224,10 @@ Bytes Catalogue::usageMap(const std::vector<std::uint32_t> &pages)
 void Catalogue::finish(LongValues &longValues, const std::string &creationDate)
 {
     TableEntry catalogue{
-        "MSysObjects", TableDefinition(catalogueColumns()), m_catalogueDefinitionPage, 0, {}};
+        "MSysObjects", TableDefinition(catalogueColumns()), m_catalogueDefinitionPage, 0, {}, {}};
     std::vector<TableEntry> systemTables;
     for (const auto &table : emptySystemTables())
-        systemTables.push_back({table.name, TableDefinition(table.columns), m_file.allocate(), 0, {}});
+        systemTables.push_back({table.name, TableDefinition(table.columns), m_file.allocate(), 0, {}, {}});
 
     std::vector<Row> rows;
     const auto object = [&](long long id, long long parent, const std::string &name, long long type,
@@ -303,8 +303,12 @@ void Catalogue::writeTables(std::vector<TableEntry> tables, std::size_t systemTa
         const TableEntry &table = tables[i];
         const std::uint32_t used = place(usageMap(table.dataPages));
         const std::uint32_t free = place(noFreeSpace);
+        std::vector<IndexPlace> indexes;
+        for (const auto &index : table.indexes)
+            indexes.push_back(
+                {&index.declaration(), index.root(), place(usageMap(index.pages())), index.distinctKeys()});
         m_file.write(table.definitionPage,
-                     table.definition.page(table.rowCount, used, free, i < systemTables));
+                     table.definition.page(table.rowCount, used, free, i < systemTables, indexes));
     }
     m_file.write(holderNumber, holder.bytes());
 }

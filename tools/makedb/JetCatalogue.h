@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JetIndexes.h"
 #include "JetLongValues.h"
 #include "JetPages.h"
 #include "JetTableDefinition.h"
@@ -29,6 +30,7 @@ public:
         std::uint32_t definitionPage;
         std::uint32_t rowCount;
         std::vector<std::uint32_t> dataPages; // ascending
+        std::vector<IndexBuilder> indexes;    // written, their pages allocated
     };
 
     void addTable(TableEntry table);

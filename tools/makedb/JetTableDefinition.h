@@ -27,6 +27,21 @@ struct ColumnDeclaration {
     int characters = 0; // of a Text column; bytes of a Binary one
 };
 
+struct IndexDeclaration {
+    std::string name;
+    std::vector<std::size_t> columns; // positions in the table's columns, each in ascending order
+    bool primaryKey = false;
+    bool unique = false;
+};
+
+// Where an index's pages are, for the table definition.
+struct IndexPlace {
+    const IndexDeclaration *declaration;
+    std::uint32_t root;
+    std::uint32_t usageMap; // the row that lists its pages
+    std::uint32_t distinctKeys;
+};
+
 // A table's columns as rows lay them out: fixed-size numbers and dates at fixed offsets first,
 // then the texts, memos and OLE values, found through an offset table at the row's end.
 class TableDefinition
@@ -44,7 +59,11 @@ public:
     // The table definition page: row count, column descriptors and names, and the rows that
     // hold the maps of the table's data pages and of its pages with free space, then the mark
     // that ends the definition.
-    Page page(std::uint32_t rowCount, std::uint32_t usageMap, std::uint32_t freeSpaceMap, bool system) const;
+    // Each index is described twice, as Jet keeps it: its columns and pages, then its kind and name.
+    Page page(std::uint32_t rowCount, std::uint32_t usageMap, std::uint32_t freeSpaceMap, bool system,
+              const std::vector<IndexPlace> &indexes = {}) const;
+
+    const std::vector<ColumnDeclaration> &columns() const { return m_declared; }
 
 private:
     struct Layout {
@@ -57,6 +76,7 @@ private:
 
     Bytes encodeValue(const Layout &column, const Value &value, LongValues &longValues) const;
 
+    std::vector<ColumnDeclaration> m_declared;
     std::vector<Layout> m_columns;
     std::uint16_t m_fixedSize = 0;
     std::uint16_t m_varCount = 0;
