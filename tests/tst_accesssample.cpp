@@ -3,6 +3,7 @@
 
 #include "AccessWriter.h"
 #include "data/Connection.h"
+#include "data/DataError.h"
 #include "data/ValueText.h"
 
 #include <QCryptographicHash>
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,6 +37,8 @@ private slots:
     void sameArgumentsGiveSameBytes();
     void writerKeepsEveryKindOfText();
     void jackcessAcceptsTheSample();
+    void libmdbFindsTheIndexes();
+    void emptyIndexedTableReadsEmpty();
 
 private:
     using Rows = QVector<QStringList>;
@@ -43,6 +47,7 @@ private:
     QStringList sqliteColumns(const QString &table);
     static QString run(const QString &program, const QStringList &arguments, bool *ok);
     static QJsonObject mdbReaderDump(const QString &path);
+    static QList<QByteArray> jackcess(const QString &path, QByteArray *warnings, int *exitCode);
 
     QTemporaryDir m_dir;
     QString m_access;
@@ -373,25 +378,37 @@ void TestAccessSample::writerKeepsEveryKindOfText()
     QCOMPARE(read, expected);
 }
 
-// Jackcess, the strictest reader within reach, opens the sample without a warning, reads the
-// catalogue, the database's properties, the (absent) queries and relationships, walks every index
-// through a cursor, and reads in every table the rows and values the engine reads.
-void TestAccessSample::jackcessAcceptsTheSample()
+// JDump's lines: with "check", first the structure, then one line per table.
+QList<QByteArray> TestAccessSample::jackcess(const QString &path, QByteArray *warnings, int *exitCode)
 {
     const QString dir = QStringLiteral(ZELT_VALIDATORS_DIR "/jackcess");
-    QVERIFY2(QFileInfo::exists(dir + "/jdump.jar"), qPrintable("Jackcess is not in " + dir));
+    if (!QFileInfo::exists(dir + "/jdump.jar"))
+        qFatal("Jackcess is not in %s", qPrintable(dir));
     const QString classPath =
         QStringList{dir + "/jackcess-4.0.11-SNAPSHOT.jar", dir + "/jdump.jar",
                     "/usr/share/java/commons-lang3.jar", "/usr/share/java/commons-logging.jar"}
             .join(QLatin1Char(':'));
     QProcess java;
-    java.start(QStringLiteral("java"), {"-cp", classPath, "JDump", m_access, "check"});
-    QVERIFY2(java.waitForFinished(300000), "Java did not run (bash tools/dev.sh installs it)");
-    const QByteArray warnings = java.readAllStandardError();
-    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
-    QCOMPARE(java.exitCode(), 0);
+    java.start(QStringLiteral("java"), {"-cp", classPath, "JDump", path, "check"});
+    if (!java.waitForFinished(300000))
+        qFatal("Java did not run (bash tools/dev.sh installs it)");
+    *warnings = java.readAllStandardError();
+    *exitCode = java.exitStatus() == QProcess::NormalExit ? java.exitCode() : -1;
     QList<QByteArray> lines = java.readAllStandardOutput().split('\n');
     lines.removeAll(QByteArray());
+    return lines;
+}
+
+// Jackcess, the strictest reader within reach, opens the sample without a warning, reads the
+// catalogue, the database's properties, the (absent) queries and relationships, walks every index
+// through a cursor, and reads in every table the rows and values the engine reads.
+void TestAccessSample::jackcessAcceptsTheSample()
+{
+    QByteArray warnings;
+    int exitCode = -1;
+    QList<QByteArray> lines = jackcess(m_access, &warnings, &exitCode);
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(exitCode, 0);
     QCOMPARE(lines.size(), m_tables.size() + 1);
 
     const QJsonObject check = QJsonDocument::fromJson(lines.takeFirst()).object().value("check").toObject();
@@ -418,6 +435,13 @@ void TestAccessSample::jackcessAcceptsTheSample()
         const QJsonObject structure = tables.value(table).toObject();
         const QJsonObject hash = hashes.value(table);
         QVERIFY2(!structure.contains("error") && !hash.contains("error"), qPrintable(table));
+        // A primary key on each level's codes and on the editions, a second index on the codes of
+        // the level above, the activities' class and subclass codes.
+        const int indexes =
+            table.endsWith("_Divisao") || table.endsWith("_Grupo") || table.endsWith("_Classe") ? 2
+            : table.contains(QRegularExpression("_(Secao|SubClasse|Atividade|Classificacao)$")) ? 1
+                                                                                                : 0;
+        QVERIFY2(structure.value("indexes").toInt(-1) == indexes, qPrintable(table));
         const ResultSet result = connection.execute("SELECT * FROM " + table);
         QCOMPARE(hash.value("rows").toInt(-1), result.rows.size());
         for (const QString &key : structure.keys())
@@ -435,6 +459,82 @@ void TestAccessSample::jackcessAcceptsTheSample()
         }
         QVERIFY2(hash.value("ordered").toString() == QString::fromLatin1(ordered.result().toHex()),
                  qPrintable(table));
+    }
+}
+
+// libmdb, through mdb-schema, finds the keys and indexes with their columns.
+void TestAccessSample::libmdbFindsTheIndexes()
+{
+    bool ok = false;
+    const QString schema = run("mdb-schema", {"--indexes", m_access, "mysql"}, &ok);
+    QVERIFY(ok);
+    for (const char *statement :
+         {"ALTER TABLE `ZELT_Classificacao` ADD PRIMARY KEY (`Cod_Classificacao`);",
+          "ALTER TABLE `ZELT_200_Secao` ADD PRIMARY KEY (`CODIGO_SEC`);",
+          "ALTER TABLE `ZELT_210_Grupo` ADD INDEX `CODIGO_DIV` (`CODIGO_DIV`);",
+          "ALTER TABLE `ZELT_200_SubClasse` ADD PRIMARY KEY (`CODIGO_CLA`, `CODIGO_SUB`);",
+          "ALTER TABLE `ZELT_050_Atividade` ADD INDEX `Codigo_Cla_Codigo_Sub` (`Codigo_Cla`, `Codigo_Sub`);"})
+        QVERIFY2(schema.contains(QLatin1String(statement)), statement);
+    QCOMPARE(schema.count(QLatin1String("ADD PRIMARY KEY")), 21);
+}
+
+// An indexed table without rows has an empty leaf page as its index's root: readers read no rows
+// and walk the index without complaint; a root page that is not the table's is refused.
+void TestAccessSample::emptyIndexedTableReadsEmpty()
+{
+    const QString path = m_dir.filePath("empty.mdb");
+    {
+        makedb::AccessWriter writer(path.toStdString());
+        writer.beginTable({"Vazia",
+                           {{"Codigo", makedb::ColumnType::Text, 5}, {"Nome", makedb::ColumnType::Text, 50}},
+                           {{true, "Codigo"}}});
+        writer.endTable();
+        writer.beginTable({"Cheia", {{"Codigo", makedb::ColumnType::Text, 5}}, {{true, "Codigo"}}});
+        writer.addRow({{makedb::Value::Kind::Text, 0, "A1"}});
+        writer.endTable();
+        writer.finish("2000-01-01 00:00:00");
+    }
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    QCOMPARE(connection.execute("SELECT * FROM Vazia").rows.size(), 0);
+    QCOMPARE(connection.execute("SELECT * FROM Cheia").rows.size(), 1);
+    QByteArray warnings;
+    int exitCode = -1;
+    const QList<QByteArray> lines = jackcess(path, &warnings, &exitCode);
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(lines.value(0).contains("\"Vazia\":{\"indexes\":1,\"index PrimaryKey rows\":0"),
+             lines.value(0).constData());
+
+    // The empty table's root page handed to the other table: its definition no longer matches.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    int vazia = -1, cheia = -1, root = -1;
+    for (int page = 3; page < bytes.size() / 4096; ++page) {
+        const QByteArray header = bytes.mid(page * 4096, 8);
+        const int owner = quint8(header[4]) | quint8(header[5]) << 8;
+        if (header.at(0) == 2 && vazia < 0)
+            vazia = page;
+        else if (header.at(0) == 2 && cheia < 0)
+            cheia = page;
+        if (header.at(0) == 4 && owner == vazia)
+            root = page;
+    }
+    QVERIFY(root > 0 && cheia > 0);
+    bytes[root * 4096 + 4] = char(cheia);
+    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    try {
+        Connection damaged;
+        damaged.setConnectionString(testdb::connectionStringFor(path));
+        damaged.open();
+        damaged.execute("SELECT * FROM Vazia");
+        QFAIL("a table whose index root is another table's was read");
+    } catch (const DataError &error) {
+        QVERIFY2(error.message().contains(QStringLiteral("não corresponde às suas páginas de índice")),
+                 qPrintable(error.message()));
     }
 }
 
