@@ -2,6 +2,7 @@
 #include "support/TestDatabase.h"
 
 #include "AccessWriter.h"
+#include "JetIndexes.h"
 #include "data/Connection.h"
 #include "data/DataError.h"
 #include "data/ValueText.h"
@@ -39,6 +40,7 @@ private slots:
     void jackcessAcceptsTheSample();
     void libmdbFindsTheIndexes();
     void emptyIndexedTableReadsEmpty();
+    void indexKeysSortAsJetSortsThem();
 
 private:
     using Rows = QVector<QStringList>;
@@ -536,6 +538,32 @@ void TestAccessSample::emptyIndexedTableReadsEmpty()
         QVERIFY2(error.message().contains(QStringLiteral("não corresponde às suas páginas de índice")),
                  qPrintable(error.message()));
     }
+}
+
+// Keys as Jet 4 stores them (the bytes Jackcess computes for its lookups): codes in the General
+// sort order, where letters sort alike in either case and texts sort as texts, not as numbers;
+// numbers big-endian with the sign bit flipped.
+void TestAccessSample::indexKeysSortAsJetSortsThem()
+{
+    namespace jet = makedb::jet;
+    const std::vector<jet::ColumnDeclaration> columns = {{"Codigo", jet::TextType, 5},
+                                                         {"Numero", jet::LongType}};
+    const auto key = [&](std::size_t column, const makedb::Value &value) {
+        makedb::Row row(2);
+        row[column] = value;
+        const jet::Bytes bytes = jet::indexKey(columns, {"k", {column}}, row);
+        return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+    };
+    const auto text = [&](const char *value) { return key(0, {makedb::Value::Kind::Text, 0, value}); };
+    const auto number = [&](long long value) { return key(1, {makedb::Value::Kind::Number, value, {}}); };
+    QCOMPARE(text("A09z").toHex(), QByteArray("7f4a36487801"
+                                              "00"));
+    QCOMPARE(number(1).toHex(), QByteArray("7f80000001"));
+    QCOMPARE(text("b"), text("B"));
+    QVERIFY(text("10") < text("2") && text("2") < text("A") && text("AB") < text("B"));
+    QVERIFY(number(-5) < number(0) && number(0) < number(7) && number(7) < number(70000));
+    QCOMPARE(key(0, {}).toHex(), QByteArray("00")); // NULL sorts first
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, text("a-b"));
 }
 
 QTEST_GUILESS_MAIN(TestAccessSample)
