@@ -112,6 +112,8 @@ void IndexBuilder::add(const Row &row, std::uint32_t rowPointer)
 {
     // The row's address follows the key, page big-endian in three bytes, then the row.
     const Bytes key = indexKey(m_columns, m_declaration, row);
+    if (key.size() + RowAddressSize + ChildPageSize > MaxEntryBytes)
+        throw std::runtime_error("an index key longer than an index page holds in " + m_declaration.name);
     const auto offset = static_cast<std::uint32_t>(m_pool.size());
     m_pool.insert(m_pool.end(), key.begin(), key.end());
     appendBigEndian(m_pool, rowPointer, 4);
