@@ -2,14 +2,18 @@
 #include "support/TestDatabase.h"
 
 #include "AccessWriter.h"
+#include "JetIndexes.h"
 #include "data/Connection.h"
+#include "data/DataError.h"
 #include "data/ValueText.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,6 +37,11 @@ private slots:
     void engineReadsEveryTable();
     void sameArgumentsGiveSameBytes();
     void writerKeepsEveryKindOfText();
+    void jackcessAcceptsTheSample();
+    void jackcessAcceptsTheTenfoldSample();
+    void libmdbFindsTheIndexes();
+    void emptyIndexedTableReadsEmpty();
+    void indexKeysSortAsJetSortsThem();
 
 private:
     using Rows = QVector<QStringList>;
@@ -41,6 +50,7 @@ private:
     QStringList sqliteColumns(const QString &table);
     static QString run(const QString &program, const QStringList &arguments, bool *ok);
     static QJsonObject mdbReaderDump(const QString &path);
+    static QList<QByteArray> jackcess(const QString &path, QByteArray *warnings, int *exitCode);
 
     QTemporaryDir m_dir;
     QString m_access;
@@ -369,6 +379,225 @@ void TestAccessSample::writerKeepsEveryKindOfText()
         read.append(values);
     }
     QCOMPARE(read, expected);
+}
+
+// JDump's lines: with "check", first the structure, then one line per table.
+QList<QByteArray> TestAccessSample::jackcess(const QString &path, QByteArray *warnings, int *exitCode)
+{
+    const QString dir = QStringLiteral(ZELT_VALIDATORS_DIR "/jackcess");
+    if (!QFileInfo::exists(dir + "/jdump.jar"))
+        qFatal("Jackcess is not in %s", qPrintable(dir));
+    const QString classPath =
+        QStringList{dir + "/jackcess-4.0.11-SNAPSHOT.jar", dir + "/jdump.jar",
+                    "/usr/share/java/commons-lang3.jar", "/usr/share/java/commons-logging.jar"}
+            .join(QLatin1Char(':'));
+    QProcess java;
+    java.start(QStringLiteral("java"), {"-cp", classPath, "JDump", path, "check"});
+    if (!java.waitForFinished(300000))
+        qFatal("Java did not run (bash tools/dev.sh installs it)");
+    *warnings = java.readAllStandardError();
+    *exitCode = java.exitStatus() == QProcess::NormalExit ? java.exitCode() : -1;
+    QList<QByteArray> lines = java.readAllStandardOutput().split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
+
+// Jackcess, the strictest reader within reach, opens the sample without a warning, reads the
+// catalogue, the database's properties, the (absent) queries and relationships, walks every index
+// through a cursor, and reads in every table the rows and values the engine reads.
+void TestAccessSample::jackcessAcceptsTheSample()
+{
+    QByteArray warnings;
+    int exitCode = -1;
+    QList<QByteArray> lines = jackcess(m_access, &warnings, &exitCode);
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(lines.size(), m_tables.size() + 1);
+
+    const QJsonObject check = QJsonDocument::fromJson(lines.takeFirst()).object().value("check").toObject();
+    for (const QString &key : check.keys())
+        QVERIFY2(!key.endsWith(QLatin1String("_error")),
+                 qPrintable(key + ": " + check.value(key).toString()));
+    QCOMPARE(check.value("format").toString(), QStringLiteral("V2003 [VERSION_4]"));
+    QCOMPARE(check.value("queries").toInt(-1), 0);
+    QCOMPARE(check.value("relationships").toInt(-1), 0);
+    QCOMPARE(check.value("system_tables").toInt(), 4);
+    QVERIFY(check.value("db_summary_user_props").toString().startsWith(QLatin1String("1,")));
+    const QJsonObject tables = check.value("tables").toObject();
+    QCOMPARE(tables.size(), m_tables.size());
+
+    QHash<QString, QJsonObject> hashes;
+    for (const QByteArray &line : std::as_const(lines)) {
+        const QJsonObject hash = QJsonDocument::fromJson(line).object();
+        hashes.insert(hash.value("table").toString(), hash);
+    }
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_access));
+    connection.open();
+    for (const QString &table : std::as_const(m_tables)) {
+        const QJsonObject structure = tables.value(table).toObject();
+        const QJsonObject hash = hashes.value(table);
+        QVERIFY2(!structure.contains("error") && !hash.contains("error"), qPrintable(table));
+        // A primary key on each level's codes and on the editions, a second index on the codes of
+        // the level above, the activities' class and subclass codes.
+        const int indexes =
+            table.endsWith("_Divisao") || table.endsWith("_Grupo") || table.endsWith("_Classe") ? 2
+            : table.contains(QRegularExpression("_(Secao|SubClasse|Atividade|Classificacao)$")) ? 1
+                                                                                                : 0;
+        QVERIFY2(structure.value("indexes").toInt(-1) == indexes, qPrintable(table));
+        const ResultSet result = connection.execute("SELECT * FROM " + table);
+        QCOMPARE(hash.value("rows").toInt(-1), result.rows.size());
+        for (const QString &key : structure.keys())
+            if (key.startsWith(QLatin1String("index ")))
+                QVERIFY2(structure.value(key).toInt(-1) == result.rows.size(),
+                         qPrintable(table + ", " + key));
+        // The values in Jackcess's canonical form, row after row, as JDump hashes them.
+        QCryptographicHash ordered(QCryptographicHash::Sha256);
+        for (const auto &row : result.rows) {
+            QStringList values;
+            for (const QVariant &value : row)
+                values.append(value.isValid() && !value.isNull() ? valueText(value)
+                                                                 : QStringLiteral("\u0000N"));
+            ordered.addData((values.join(QChar(0x1f)) + QChar(0x1e)).toUtf8());
+        }
+        QVERIFY2(hash.value("ordered").toString() == QString::fromLatin1(ordered.result().toHex()),
+                 qPrintable(table));
+    }
+}
+
+// Ten times the sample: the activities' indexes grow node pages above node pages.
+void TestAccessSample::jackcessAcceptsTheTenfoldSample()
+{
+#ifdef ZELT_SANITIZED
+    QSKIP("the sanitizers make writing ten times the sample too slow; the release build checks it");
+#endif
+    const QString path = m_dir.filePath("tenfold.mdb");
+    QCOMPARE(generate({"--format", "access", path, "--scale", "10"}), 0);
+    QByteArray warnings;
+    int exitCode = -1;
+    QList<QByteArray> lines = jackcess(path, &warnings, &exitCode);
+    QFile::remove(path);
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(lines.size(), m_tables.size() + 1);
+    const QJsonObject tables = QJsonDocument::fromJson(lines.takeFirst())
+                                   .object()
+                                   .value("check")
+                                   .toObject()
+                                   .value("tables")
+                                   .toObject();
+    for (const QByteArray &line : std::as_const(lines)) {
+        const QJsonObject hash = QJsonDocument::fromJson(line).object();
+        const QString table = hash.value("table").toString();
+        const QJsonObject structure = tables.value(table).toObject();
+        QVERIFY2(!hash.contains("error") && !structure.contains("error") && hash.value("rows").toInt() > 0,
+                 qPrintable(table));
+        for (const QString &key : structure.keys())
+            if (key.startsWith(QLatin1String("index ")))
+                QVERIFY2(structure.value(key) == hash.value("rows"), qPrintable(table + ", " + key));
+    }
+}
+
+// libmdb, through mdb-schema, finds the keys and indexes with their columns.
+void TestAccessSample::libmdbFindsTheIndexes()
+{
+    bool ok = false;
+    const QString schema = run("mdb-schema", {"--indexes", m_access, "mysql"}, &ok);
+    QVERIFY(ok);
+    for (const char *statement :
+         {"ALTER TABLE `ZELT_Classificacao` ADD PRIMARY KEY (`Cod_Classificacao`);",
+          "ALTER TABLE `ZELT_200_Secao` ADD PRIMARY KEY (`CODIGO_SEC`);",
+          "ALTER TABLE `ZELT_210_Grupo` ADD INDEX `CODIGO_DIV` (`CODIGO_DIV`);",
+          "ALTER TABLE `ZELT_200_SubClasse` ADD PRIMARY KEY (`CODIGO_CLA`, `CODIGO_SUB`);",
+          "ALTER TABLE `ZELT_050_Atividade` ADD INDEX `Codigo_Cla_Codigo_Sub` (`Codigo_Cla`, `Codigo_Sub`);"})
+        QVERIFY2(schema.contains(QLatin1String(statement)), statement);
+    QCOMPARE(schema.count(QLatin1String("ADD PRIMARY KEY")), 21);
+}
+
+// An indexed table without rows has an empty leaf page as its index's root: readers read no rows
+// and walk the index without complaint; a root page that is not the table's is refused.
+void TestAccessSample::emptyIndexedTableReadsEmpty()
+{
+    const QString path = m_dir.filePath("empty.mdb");
+    {
+        makedb::AccessWriter writer(path.toStdString());
+        writer.beginTable({"Vazia",
+                           {{"Codigo", makedb::ColumnType::Text, 5}, {"Nome", makedb::ColumnType::Text, 50}},
+                           {{true, "Codigo"}}});
+        writer.endTable();
+        writer.beginTable({"Cheia", {{"Codigo", makedb::ColumnType::Text, 5}}, {{true, "Codigo"}}});
+        writer.addRow({{makedb::Value::Kind::Text, 0, "A1"}});
+        writer.endTable();
+        writer.finish("2000-01-01 00:00:00");
+    }
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    QCOMPARE(connection.execute("SELECT * FROM Vazia").rows.size(), 0);
+    QCOMPARE(connection.execute("SELECT * FROM Cheia").rows.size(), 1);
+    QByteArray warnings;
+    int exitCode = -1;
+    const QList<QByteArray> lines = jackcess(path, &warnings, &exitCode);
+    QVERIFY2(warnings.isEmpty(), warnings.left(3000).constData());
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(lines.value(0).contains("\"Vazia\":{\"indexes\":1,\"index PrimaryKey rows\":0"),
+             lines.value(0).constData());
+
+    // The empty table's root page handed to the other table: its definition no longer matches.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    int vazia = -1, cheia = -1, root = -1;
+    for (int page = 3; page < bytes.size() / 4096; ++page) {
+        const QByteArray header = bytes.mid(page * 4096, 8);
+        const int owner = quint8(header[4]) | quint8(header[5]) << 8;
+        if (header.at(0) == 2 && vazia < 0)
+            vazia = page;
+        else if (header.at(0) == 2 && cheia < 0)
+            cheia = page;
+        if (header.at(0) == 4 && owner == vazia)
+            root = page;
+    }
+    QVERIFY(root > 0 && cheia > 0);
+    bytes[root * 4096 + 4] = char(cheia);
+    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    try {
+        Connection damaged;
+        damaged.setConnectionString(testdb::connectionStringFor(path));
+        damaged.open();
+        damaged.execute("SELECT * FROM Vazia");
+        QFAIL("a table whose index root is another table's was read");
+    } catch (const DataError &error) {
+        QVERIFY2(error.message().contains(QStringLiteral("não corresponde às suas páginas de índice")),
+                 qPrintable(error.message()));
+    }
+}
+
+// Keys as Jet 4 stores them (the bytes Jackcess computes for its lookups): codes in the General
+// sort order, where letters sort alike in either case and texts sort as texts, not as numbers;
+// numbers big-endian with the sign bit flipped.
+void TestAccessSample::indexKeysSortAsJetSortsThem()
+{
+    namespace jet = makedb::jet;
+    const std::vector<jet::ColumnDeclaration> columns = {{"Codigo", jet::TextType, 5},
+                                                         {"Numero", jet::LongType}};
+    const auto key = [&](std::size_t column, const makedb::Value &value) {
+        makedb::Row row(2);
+        row[column] = value;
+        const jet::Bytes bytes = jet::indexKey(columns, {"k", {column}}, row);
+        return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+    };
+    const auto text = [&](const char *value) { return key(0, {makedb::Value::Kind::Text, 0, value}); };
+    const auto number = [&](long long value) { return key(1, {makedb::Value::Kind::Number, value, {}}); };
+    QCOMPARE(text("A09z").toHex(), QByteArray("7f4a36487801"
+                                              "00"));
+    QCOMPARE(number(1).toHex(), QByteArray("7f80000001"));
+    QCOMPARE(text("b"), text("B"));
+    QVERIFY(text("10") < text("2") && text("2") < text("A") && text("AB") < text("B"));
+    QVERIFY(number(-5) < number(0) && number(0) < number(7) && number(7) < number(70000));
+    QCOMPARE(key(0, {}).toHex(), QByteArray("00")); // NULL sorts first
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, text("a-b"));
 }
 
 QTEST_GUILESS_MAIN(TestAccessSample)

@@ -33,6 +33,9 @@ packages=(
     lintian
     file
     rsync
+    default-jre-headless
+    libcommons-lang3-java
+    libcommons-logging-java
 )
 
 install_packages() {

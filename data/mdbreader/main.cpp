@@ -6,6 +6,7 @@
 // libmdb finds pages, rows and fields; the values themselves are decoded here (Values.h), because
 // libmdb's own conversion loses characters, digits and calculated columns.
 
+#include "PageChecks.h"
 #include "Values.h"
 #include "data/MdbProtocol.h"
 
@@ -153,6 +154,11 @@ std::string operator+(const Place &where, const std::string &what)
     return std::string("tabela ") + where.table + ", coluna " + where.column + ": " + what;
 }
 
+pagechecks::Format formatOf(MdbHandle *mdb)
+{
+    return {static_cast<std::size_t>(mdb->fmt->pg_size), IS_JET3(mdb) != 0};
+}
+
 std::string textOf(MdbHandle *mdb, const unsigned char *source, size_t size)
 {
     if (!IS_JET3(mdb))
@@ -194,6 +200,10 @@ std::string longValue(MdbHandle *mdb, const unsigned char *field, size_t size, c
         const auto *page = static_cast<const unsigned char *>(buffer);
         if (page[0] != kDataPage || std::memcmp(page + kPageOwnerOffset, "LVAL", 4) != 0)
             fail(where + "a página " + std::to_string(pageRow >> 8) + " não é uma página de valores longos");
+        if (const std::string damage = pagechecks::longValueRowDamage(
+                page, static_cast<std::uint32_t>(pageRow) >> 8, pageRow & 0xFF, formatOf(mdb));
+            !damage.empty())
+            fail(where + damage);
         if (start < 0 || start + rowSize > static_cast<size_t>(mdb->fmt->pg_size))
             fail(where + "valor longo danificado");
         if (singlePage) {
@@ -420,6 +430,10 @@ void writeValue(Writer &out, MdbHandle *mdb, const Column &column, const MdbFiel
         out.bytes(data, size);
         return;
     default: // text and memo
+        if (const std::string damage = pagechecks::textDamage(
+                data, size, type == MDB_TEXT && !column.calculated ? col->col_size : 0, formatOf(mdb));
+            !damage.empty())
+            fail(where + damage);
         out.byte(TextValue);
         out.text(textOf(mdb, data, size));
         return;
@@ -521,28 +535,32 @@ PageCensus censusOf(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const st
         ++census.listed;
         const unsigned char *bytes = file.read(page);
         if (bytes && bytes[0] == kDataPage &&
-            values::u32At(bytes + kPageOwnerOffset) == table->entry->table_pg)
+            values::u32At(bytes + kPageOwnerOffset) == table->entry->table_pg) {
             ++census.owned;
+            if (const std::string damage = pagechecks::dataPageDamage(bytes, page, formatOf(mdb));
+                !damage.empty())
+                fail("tabela " + name + ": " + damage);
+        }
     }
     return census;
 }
 
-// With no data pages to vouch for a definition, its indexes do: each index that has pages of its
-// own starts on an index page of this table.
-bool indexesBelong(PageFile &file, MdbTableDef *table)
+pagechecks::ReadPage pageReader(PageFile &file)
 {
-    if (!mdb_read_indices(table))
-        return table->num_idxs == 0;
-    for (unsigned int i = 0; i < table->indices->len; ++i) {
-        const auto *index = static_cast<const MdbIndex *>(g_ptr_array_index(table->indices, i));
-        if (index->first_pg == 0)
-            continue; // a foreign key's index keeps no pages
-        const unsigned char *page = file.read(index->first_pg);
-        if (!page || (page[0] != 0x03 && page[0] != 0x04) ||
-            values::u32At(page + kPageOwnerOffset) != table->entry->table_pg)
-            return false;
-    }
-    return true;
+    return [&file](std::uint32_t page) { return file.read(page); };
+}
+
+// With no data pages to vouch for a definition, its indexes do: each index that has pages of its
+// own starts on an index page of this table. Read from the definition's pages, not through
+// libmdb, whose mdb_read_indices() reports failure even when it succeeds.
+bool indexesBelong(MdbHandle *mdb, PageFile &file, MdbTableDef *table)
+{
+    pagechecks::Definition definition;
+    std::string reason;
+    const auto owner = static_cast<std::uint32_t>(table->entry->table_pg);
+    return pagechecks::readDefinition(pageReader(file), owner, file.pages(), formatOf(mdb), definition,
+                                      reason) &&
+           pagechecks::indexesBelong(pageReader(file), definition, owner);
 }
 
 // Reads the rows of a table through libmdb, calling onRow with the page in mdb->pg_buf and the
@@ -556,7 +574,7 @@ std::uint32_t readRows(MdbHandle *mdb, PageFile &file, MdbTableDef *table, const
     const PageCensus census = censusOf(mdb, file, table, name);
     if (census.walked && census.listed > 0 && census.owned == 0)
         fail("a definição da tabela " + name + " não corresponde às suas páginas de dados");
-    if (census.walked && census.listed == 0 && !indexesBelong(file, table))
+    if (census.walked && census.listed == 0 && !indexesBelong(mdb, file, table))
         fail("a definição da tabela " + name + " não corresponde às suas páginas de índice");
     const bool consistent = census.walked && census.owned == census.listed;
     const std::uint64_t bound =
@@ -684,6 +702,12 @@ void dumpTable(Writer &out, MdbHandle *mdb, PageFile &file, const char *name)
     if (table->num_cols == 0 || table->num_cols > MDB_MAX_COLS || table->columns->len != table->num_cols)
         fail(std::string("a definição da tabela ") + name + " está danificada");
 
+    pagechecks::Definition definition;
+    std::string damage;
+    if (!pagechecks::readDefinition(pageReader(file), static_cast<std::uint32_t>(entry->table_pg),
+                                    file.pages(), formatOf(mdb), definition, damage) ||
+        !(damage = pagechecks::columnsDamage(definition)).empty())
+        fail(std::string("a definição da tabela ") + name + " está danificada: " + damage);
     const std::set<int> calculated = calculatedColumns(mdb, file, entry, table, name);
     std::vector<Column> columns;
     for (unsigned int c = 0; c < table->num_cols; ++c) {

@@ -27,6 +27,38 @@ jet::ColumnDeclaration columnDeclaration(const Column &column)
     return {};
 }
 
+// The indexes the users' file has: a primary key on the first unique index, and the others, on
+// the columns of codes (texts of digits and letters, or numbers), as they are declared.
+std::vector<jet::IndexDeclaration> indexDeclarations(const Table &table)
+{
+    std::vector<jet::IndexDeclaration> indexes;
+    for (const auto &index : table.indexes) {
+        jet::IndexDeclaration declared;
+        std::string names = index.columns + ",";
+        bool codes = true;
+        for (std::size_t at; (at = names.find(',')) != std::string::npos; names.erase(0, at + 1)) {
+            std::string name = names.substr(0, at);
+            name.erase(0, name.find_first_not_of(' '));
+            const auto column = std::find_if(table.columns.begin(), table.columns.end(),
+                                             [&](const Column &c) { return c.name == name; });
+            if (column == table.columns.end())
+                throw std::logic_error("index on a column the table lacks: " + name);
+            codes = codes && (column->name.rfind("Cod", 0) == 0 || column->name.rfind("COD", 0) == 0);
+            declared.columns.push_back(static_cast<std::size_t>(column - table.columns.begin()));
+            declared.name += (declared.name.empty() ? "" : "_") + name;
+        }
+        if (!codes)
+            continue;
+        declared.unique = index.unique;
+        declared.primaryKey = index.unique && std::none_of(indexes.begin(), indexes.end(),
+                                                           [](const auto &i) { return i.primaryKey; });
+        if (declared.primaryKey)
+            declared.name = "PrimaryKey";
+        indexes.push_back(declared);
+    }
+    return indexes;
+}
+
 } // namespace
 
 AccessWriter::AccessWriter(const std::string &path) : m_file(path), m_catalogue(m_file), m_longValues(m_file)
@@ -39,7 +71,9 @@ void AccessWriter::beginTable(const Table &table)
     for (const auto &column : table.columns)
         columns.push_back(columnDeclaration(column));
     m_table.emplace(
-        jet::Catalogue::TableEntry{table.name, jet::TableDefinition(columns), m_file.allocate(), 0, {}});
+        jet::Catalogue::TableEntry{table.name, jet::TableDefinition(columns), m_file.allocate(), 0, {}, {}});
+    for (auto &index : indexDeclarations(table))
+        m_table->indexes.emplace_back(std::move(index), columns);
     m_page.reset();
 }
 
@@ -52,7 +86,9 @@ void AccessWriter::addRow(const Row &row)
         m_page.emplace(m_table->definitionPage);
         m_pageNumber = m_file.allocate();
     }
-    m_page->add(bytes);
+    const std::uint32_t at = jet::rowPointer(m_pageNumber, m_page->add(bytes));
+    for (auto &index : m_table->indexes)
+        index.add(row, at);
     ++m_table->rowCount;
 }
 
@@ -60,6 +96,8 @@ void AccessWriter::endTable()
 {
     if (m_page)
         flushPage();
+    for (auto &index : m_table->indexes)
+        index.write(m_file, m_table->definitionPage);
     m_catalogue.addTable(std::move(*m_table));
     m_table.reset();
 }

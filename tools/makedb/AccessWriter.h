@@ -13,7 +13,8 @@ namespace makedb
 
 // Writes tables to an Access (Jet 4) file: each table's rows fill data pages of their own,
 // numbered as they are begun; memos too long for a row go to long-value pages shared by all
-// tables. finish() writes the catalogue and the header; until then the file is incomplete.
+// tables; a table's indexes on code columns get their pages when it ends. finish() writes the
+// catalogue and the header; until then the file is incomplete.
 class AccessWriter : public TableSink
 {
 public:

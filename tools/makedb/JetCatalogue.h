@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JetIndexes.h"
 #include "JetLongValues.h"
 #include "JetPages.h"
 #include "JetTableDefinition.h"
@@ -11,9 +12,10 @@ namespace makedb::jet
 {
 
 // What makes a set of table pages a database: the file header (page 0), the system catalogue
-// MSysObjects (its definition is page 2, where every reader looks for it) listing each table by
-// name and definition page, and each table's usage map, the bitmap of its data pages that readers
-// walk to find its rows.
+// MSysObjects (its definition is page 2, where every reader looks for it) listing the containers,
+// the database object with its properties, the system tables and each table by name and
+// definition page, the other system tables Access keeps (empty here), and each table's usage
+// map, the bitmap of its data pages that readers walk to find its rows.
 class Catalogue
 {
 public:
@@ -28,6 +30,7 @@ public:
         std::uint32_t definitionPage;
         std::uint32_t rowCount;
         std::vector<std::uint32_t> dataPages; // ascending
+        std::vector<IndexBuilder> indexes;    // written, their pages allocated
     };
 
     void addTable(TableEntry table);
@@ -38,7 +41,7 @@ public:
 
 private:
     Bytes usageMap(const std::vector<std::uint32_t> &pages);
-    void writeTables(std::vector<TableEntry> tables);
+    void writeTables(std::vector<TableEntry> tables, std::size_t systemTables); // those come first
 
     PageFile &m_file;
     std::uint32_t m_mapPage;
