@@ -2,6 +2,7 @@
 
 #include "data/AccessSql.h"
 #include "data/DataError.h"
+#include "data/KeywordIndex.h"
 #include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
 #include "data/SqliteFunctions.h"
@@ -259,8 +260,9 @@ void DatabaseEngine::configure()
     // Sorting a large result (every activity in description order) stays in memory instead of
     // spilling to temporary files.
     run("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -32768");
-    if (!registerAccessFunctions(m_db))
+    if (!registerAccessFunctions(m_db) || !KeywordIndex::registerFunctions(m_db))
         throw openError(m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    m_keywordIndex = std::make_unique<KeywordIndex>(m_db);
     sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);
 }
 
@@ -334,6 +336,11 @@ void DatabaseEngine::addSpelling(const QString &spelling, const QString &table)
     m_spellings.insert(key);
 }
 
+void DatabaseEngine::setKeywordIndexEnabled(bool enabled)
+{
+    m_keywordIndexEnabled = enabled;
+}
+
 QStringList DatabaseEngine::takeNotes()
 {
     return std::exchange(m_notes, {});
@@ -401,11 +408,13 @@ ResultSet DatabaseEngine::execute(const QString &statement)
     if (m_access)
         importTables(translated.names);
 
-    const QByteArray sql = translated.sql.toUtf8();
+    QByteArray sql = translated.sql.toUtf8();
     // SQLite stops reading at a NUL: a statement would lose its end inside a text literal and
     // fail with a puzzling syntax error, so it is refused by name instead.
     if (sql.contains('\0'))
         throw DataError(QStringLiteral("The statement contains a NUL character, which cannot be run"));
+    if (m_keywordIndexEnabled)
+        sql = QByteArray::fromStdString(m_keywordIndex->rewrite(sql.toStdString()));
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
     m_readOnly = true;

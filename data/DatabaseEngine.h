@@ -10,6 +10,7 @@
 #include <memory>
 
 struct sqlite3;
+class KeywordIndex;
 class MdbReader;
 
 // The engine behind the connection: SQLite with the Access dialect registered, over either the
@@ -30,6 +31,9 @@ public:
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
     QStringList takeNotes();
+    // Keyword conditions answered from a trigram index first (on unless turned off, which only
+    // the tests that compare both ways do).
+    void setKeywordIndexEnabled(bool enabled);
 
 private:
     explicit DatabaseEngine(const QString &path);
@@ -47,6 +51,8 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<MdbReader> m_access;
+    std::unique_ptr<KeywordIndex> m_keywordIndex;
+    bool m_keywordIndexEnabled = true;
     QHash<QString, QString> m_accessTables; // every Access table, by case-folded name
     QSet<QString> m_importedTables;         // case-folded names of the tables copied so far
     QSet<QString> m_spellings;              // other spellings of a table name, made views
