@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@ constexpr std::string_view kKeywordColumn = "palavra_chave";
 constexpr char kIndexText[] = "zelt_index_text";
 // An index query of more runs narrows little more and costs a lookup each.
 constexpr size_t kMaxTrigrams = 64;
+// Rows indexed per slice in the background: a few tens of milliseconds.
+constexpr int kSliceRows = 5000;
 
 enum class Kind { Word, Name, String, Number, Open, Close, Other };
 
@@ -191,7 +194,7 @@ bool exec(sqlite3 *db, const std::string &sql)
 
 } // namespace
 
-KeywordIndex::KeywordIndex(sqlite3 *db) : m_db(db) {}
+KeywordIndex::KeywordIndex(sqlite3 *db, int rowsAtOnce) : m_db(db), m_rowsAtOnce(rowsAtOnce) {}
 
 bool KeywordIndex::registerFunctions(sqlite3 *db)
 {
@@ -323,10 +326,18 @@ bool KeywordIndex::scansInRowidOrder(const std::string &sql)
 QString KeywordIndex::indexFor(const std::string &fromName)
 {
     const QString key = QString::fromStdString(asciiLower(fromName));
-    const auto known = m_indexes.constFind(key);
-    if (known != m_indexes.constEnd())
-        return known.value();
+    auto known = m_indexes.find(key);
+    if (known != m_indexes.end() && !known->name.isEmpty() && dataVersion() != known->dataVersion) {
+        // Another connection changed the file: the index may miss rows now.
+        exec(m_db, "DROP TABLE IF EXISTS temp.\"" + known->name.toStdString() + '"');
+        m_indexes.erase(known);
+        known = m_indexes.end();
+    }
+    if (known != m_indexes.end())
+        return known->complete ? known->name : QString();
 
+    Index &index = m_indexes[key];
+    index.from = fromName;
     // Only a table of the database itself has the rowids the candidates are matched by: a view
     // or a virtual table would give none or its own.
     bool table = false;
@@ -344,21 +355,87 @@ QString KeywordIndex::indexFor(const std::string &fromName)
         sqlite3_step(lookup) == SQLITE_ROW)
         table = sqlite3_column_int(lookup, 0) == 0 && sqlite3_column_int(lookup, 1) == 1;
     sqlite3_finalize(lookup);
-    if (!table) {
-        m_indexes.insert(key, QString());
+    if (!table)
         return {};
-    }
 
-    const QString name = QStringLiteral("zelt_keyword_index_%1").arg(m_indexes.size() + 1);
-    const std::string quoted = "temp.\"" + name.toStdString() + '"';
-    const bool built =
-        exec(m_db,
-             "CREATE VIRTUAL TABLE " + quoted +
-                 " USING fts5(k, tokenize = 'trigram case_sensitive 1', detail = none, content = '')") &&
-        exec(m_db, "INSERT INTO " + quoted + " (rowid, k) SELECT " + fromName + ".rowid, " + kIndexText +
-                       "(Palavra_Chave) FROM " + fromName + " WHERE Palavra_Chave IS NOT NULL");
-    if (!built)
-        exec(m_db, "DROP TABLE IF EXISTS " + quoted); // a view, a table without rowid or keywords
-    m_indexes.insert(key, built ? name : QString());
-    return built ? name : QString();
+    const QString name = QStringLiteral("zelt_keyword_index_%1").arg(++m_made);
+    if (!exec(m_db,
+              "CREATE VIRTUAL TABLE temp.\"" + name.toStdString() +
+                  "\" USING fts5(k, tokenize = 'trigram case_sensitive 1', detail = none, content = '')"))
+        return {};
+    index.name = name;
+    index.dataVersion = dataVersion();
+    // A small table is indexed at once; a large one a slice at a time while the program is idle
+    // (buildStep), its searches scanning until the index is whole.
+    addRows(index, m_rowsAtOnce);
+    return index.complete ? index.name : QString();
+}
+
+bool KeywordIndex::building() const
+{
+    for (const Index &index : m_indexes)
+        if (!index.name.isEmpty() && !index.complete)
+            return true;
+    return false;
+}
+
+void KeywordIndex::buildStep()
+{
+    for (Index &index : m_indexes) {
+        if (!index.name.isEmpty() && !index.complete) {
+            if (dataVersion() != index.dataVersion)
+                fail(index);
+            else
+                addRows(index, kSliceRows);
+            return;
+        }
+    }
+}
+
+// Indexes the next rows in rowid order; the index is whole when fewer than asked remain.
+void KeywordIndex::addRows(Index &index, int rows)
+{
+    const std::string range = "SELECT max(rowid), count(*) FROM (SELECT rowid FROM " + index.from +
+                              " WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2)";
+    const std::string insert = "INSERT INTO temp.\"" + index.name.toStdString() +
+                               "\" (rowid, k) SELECT rowid, " + kIndexText + "(Palavra_Chave) FROM " +
+                               index.from +
+                               " WHERE rowid >= ?1 AND rowid <= ?2 AND Palavra_Chave IS NOT NULL";
+    sqlite3_stmt *next = nullptr;
+    sqlite3_stmt *add = nullptr;
+    bool ok = sqlite3_prepare_v2(m_db, range.c_str(), -1, &next, nullptr) == SQLITE_OK &&
+              sqlite3_prepare_v2(m_db, insert.c_str(), -1, &add, nullptr) == SQLITE_OK &&
+              sqlite3_bind_int64(next, 1, index.next) == SQLITE_OK &&
+              sqlite3_bind_int(next, 2, rows) == SQLITE_OK && sqlite3_step(next) == SQLITE_ROW;
+    if (ok) {
+        const sqlite3_int64 last = sqlite3_column_int64(next, 0);
+        const int taken = sqlite3_column_int(next, 1);
+        if (taken > 0)
+            ok = sqlite3_bind_int64(add, 1, index.next) == SQLITE_OK &&
+                 sqlite3_bind_int64(add, 2, last) == SQLITE_OK && sqlite3_step(add) == SQLITE_DONE;
+        index.complete = ok && (taken < rows || last == std::numeric_limits<sqlite3_int64>::max());
+        index.next = last + (index.complete ? 0 : 1);
+    }
+    sqlite3_finalize(next);
+    sqlite3_finalize(add);
+    if (!ok)
+        fail(index); // a table without rowid, or no keyword column
+}
+
+void KeywordIndex::fail(Index &index)
+{
+    exec(m_db, "DROP TABLE IF EXISTS temp.\"" + index.name.toStdString() + '"');
+    index.name.clear();
+    index.complete = false;
+}
+
+int KeywordIndex::dataVersion() const
+{
+    sqlite3_stmt *pragma = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA main.data_version", -1, &pragma, nullptr) == SQLITE_OK &&
+        sqlite3_step(pragma) == SQLITE_ROW)
+        version = sqlite3_column_int(pragma, 0);
+    sqlite3_finalize(pragma);
+    return version;
 }

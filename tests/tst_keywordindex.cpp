@@ -8,6 +8,7 @@
 #include "search/SearchExpression.h"
 
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void statementsLeftToTheScan_data();
     void statementsLeftToTheScan();
     void foldedAsTheComparisonFolds();
+    void largeTableIndexedInSlices();
+    void changedByAnotherConnection();
 };
 
 void TestKeywordIndex::sameRowsSameOrder_data()
@@ -243,6 +246,84 @@ void TestKeywordIndex::foldedAsTheComparisonFolds()
     QCOMPARE(rows("%|ÇÃO|%"), QStringLiteral("2"));
     QCOMPARE(rows("%234%"), QStringLiteral("4"));
     QCOMPARE(rows("%enda|"), QStringLiteral("5")); // a stray byte does not hide the rest
+}
+
+namespace
+{
+
+QStringList rowids(sqlite3 *db, const std::string &sql)
+{
+    QStringList found;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        return {QString::fromUtf8(sqlite3_errmsg(db))};
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        found.append(QString::number(sqlite3_column_int64(statement, 0)));
+    sqlite3_finalize(statement);
+    return found;
+}
+
+} // namespace
+
+// A table too large to index at once is indexed a slice at a time; its statements scan until the
+// index is whole, then use it, with the same rows.
+void TestKeywordIndex::largeTableIndexedInSlices()
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    QVERIFY(registerAccessFunctions(db) && KeywordIndex::registerFunctions(db));
+    QCOMPARE(
+        sqlite3_exec(db,
+                     "CREATE TABLE t (Palavra_Chave TEXT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12000)"
+                     " INSERT INTO t (rowid, Palavra_Chave) SELECT i * 3 - 20000, '|palavra' || (i % 50) ||"
+                     " '|' FROM n",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    KeywordIndex index(db, 1000);
+    const std::string sql = "SELECT rowid FROM t WHERE Palavra_Chave LIKE '%|palavra7|%'";
+    QCOMPARE(index.rewrite(sql), sql);
+    int slices = 0;
+    while (index.building()) {
+        QCOMPARE(index.rewrite(sql), sql);
+        index.buildStep();
+        ++slices;
+    }
+    QCOMPARE(slices, 3); // 11,000 rows left after the first 1,000, 5,000 a slice
+    const std::string rewritten = index.rewrite(sql);
+    QVERIFY(rewritten != sql);
+    const QStringList plain = rowids(db, sql);
+    QCOMPARE(plain.size(), 240);
+    QCOMPARE(rowids(db, rewritten), plain);
+}
+
+// Another program writing to the file makes the index stale: it is built again, and the new row
+// is found.
+void TestKeywordIndex::changedByAnotherConnection()
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath(QStringLiteral("k.sqlite")).toUtf8();
+    sqlite3 *writer = nullptr;
+    sqlite3 *reader = nullptr;
+    QCOMPARE(sqlite3_open(path.constData(), &writer), SQLITE_OK);
+    const auto close = qScopeGuard([&] {
+        sqlite3_close(reader);
+        sqlite3_close(writer);
+    });
+    QCOMPARE(sqlite3_exec(writer, "CREATE TABLE t (Palavra_Chave TEXT); INSERT INTO t VALUES ('|venda|')",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(path.constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QVERIFY(registerAccessFunctions(reader) && KeywordIndex::registerFunctions(reader));
+    KeywordIndex index(reader);
+    const std::string sql = "SELECT rowid FROM t WHERE Palavra_Chave LIKE '%|venda|%'";
+    QCOMPARE(rowids(reader, index.rewrite(sql)), QStringList{QStringLiteral("1")});
+    QCOMPARE(sqlite3_exec(writer, "INSERT INTO t VALUES ('|outra|venda|')", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const std::string rewritten = index.rewrite(sql);
+    QVERIFY(rewritten != sql);
+    QCOMPARE(rowids(reader, rewritten), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
 }
 
 QTEST_GUILESS_MAIN(TestKeywordIndex)
