@@ -80,6 +80,11 @@ void Connection::execute(const QString &statement,
     m_engine->execute(statement, onColumns, onRow);
 }
 
+bool Connection::isIndexing() const
+{
+    return m_engine && m_engine->keywordIndexBuilding();
+}
+
 QStringList Connection::takeNotes()
 {
     return m_engine ? m_engine->takeNotes() : QStringList();

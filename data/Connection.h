@@ -39,6 +39,8 @@ public:
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();
+    // Whether the search index of a table is still being built while the program is idle.
+    bool isIndexing() const;
 
 private:
     QString m_connectionString;

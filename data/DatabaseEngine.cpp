@@ -348,6 +348,11 @@ void DatabaseEngine::setKeywordIndexEnabled(bool enabled)
     m_keywordIndexEnabled = enabled;
 }
 
+bool DatabaseEngine::keywordIndexBuilding() const
+{
+    return m_keywordIndex && m_keywordIndex->building();
+}
+
 QStringList DatabaseEngine::takeNotes()
 {
     return std::exchange(m_notes, {});

@@ -41,6 +41,8 @@ public:
     // Keyword conditions answered from a trigram index first (on unless turned off, which only
     // the tests that compare both ways do).
     void setKeywordIndexEnabled(bool enabled);
+    // Whether a keyword index is still being built in the background.
+    bool keywordIndexBuilding() const;
 
 private:
     explicit DatabaseEngine(const QString &path);
