@@ -29,7 +29,7 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    // The text a cell shows, straight from the query's row (no model index, no QVariant copy).
+    // The text a cell shows, straight from the query's row, without a model index.
     QString displayText(int row, int column) const;
 
 private:
