@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -171,7 +172,7 @@ QString DataGrid::columnField(int column) const
 
 void DataGrid::setColumnField(int column, const QString &field)
 {
-    if (!m_model)
+    if (!m_model || m_model->columnField(column) == field)
         return;
     m_model->setColumnField(column, field);
     fitColumns();
@@ -276,16 +277,24 @@ void DataGrid::setFitsWidth(bool fits)
 }
 
 // Every column but the last is at least as wide as its title and its widest text, never narrower
-// than designed or than the user made it; the last column stretches over the rest.
+// than designed or than the user made it; the last column stretches over the rest. Each distinct
+// text is measured once: a code column repeats few texts over many rows.
 void DataGrid::fitColumns()
 {
     if (!m_model || !m_fitsWidth)
         return;
     const int columns = m_model->columnCount();
+    const int rows = m_model->rowCount();
     for (int column = 0; column + 1 < columns; ++column) {
         int width = std::max(columnWidth(column), horizontalHeader()->sectionSizeHint(column));
-        for (int row = 0; row < m_model->rowCount(); ++row)
-            width = std::max(width, cellTextWidth(this, m_model->index(row, column).data().toString()));
+        QSet<QString> measured;
+        for (int row = 0; row < rows; ++row) {
+            QString text = m_model->displayText(row, column);
+            if (measured.contains(text))
+                continue;
+            width = std::max(width, cellTextWidth(this, text));
+            measured.insert(std::move(text));
+        }
         if (width != columnWidth(column))
             setColumnWidth(column, width);
     }

@@ -71,6 +71,20 @@ ResultSet Connection::execute(const QString &statement)
     return m_engine->execute(statement);
 }
 
+void Connection::execute(const QString &statement,
+                         const std::function<void(const QVector<ResultColumn> &)> &onColumns,
+                         const std::function<void(const QVector<QVariant> &)> &onRow)
+{
+    if (!m_engine)
+        throw DataError(QStringLiteral("O banco de dados não está aberto."));
+    m_engine->execute(statement, onColumns, onRow);
+}
+
+bool Connection::isIndexing() const
+{
+    return m_engine && m_engine->keywordIndexBuilding();
+}
+
 QStringList Connection::takeNotes()
 {
     return m_engine ? m_engine->takeNotes() : QStringList();

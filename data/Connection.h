@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class DatabaseEngine;
@@ -31,9 +32,15 @@ public:
 
     // Runs one statement in the Access dialect and returns every row; throws DataError.
     ResultSet execute(const QString &statement);
+    // The same, handing the rows over one by one (DatabaseEngine::execute); throws DataError.
+    void execute(const QString &statement,
+                 const std::function<void(const QVector<ResultColumn> &)> &onColumns,
+                 const std::function<void(const QVector<QVariant> &)> &onRow);
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();
+    // Whether the search index of a table is still being built while the program is idle.
+    bool isIndexing() const;
 
 private:
     QString m_connectionString;

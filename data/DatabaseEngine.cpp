@@ -2,6 +2,7 @@
 
 #include "data/AccessSql.h"
 #include "data/DataError.h"
+#include "data/KeywordIndex.h"
 #include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
 #include "data/SqliteFunctions.h"
@@ -259,8 +260,16 @@ void DatabaseEngine::configure()
     // Sorting a large result (every activity in description order) stays in memory instead of
     // spilling to temporary files.
     run("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -32768");
-    if (!registerAccessFunctions(m_db))
+    if (!registerAccessFunctions(m_db) || !KeywordIndex::registerFunctions(m_db))
         throw openError(m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    m_keywordIndex = std::make_unique<KeywordIndex>(m_db);
+    // A large table's index grows a slice at a time whenever the program is idle.
+    m_indexSlices.setInterval(0);
+    m_indexSlices.callOnTimeout([this] {
+        m_keywordIndex->buildStep();
+        if (!m_keywordIndex->building())
+            m_indexSlices.stop();
+    });
     sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);
 }
 
@@ -334,6 +343,16 @@ void DatabaseEngine::addSpelling(const QString &spelling, const QString &table)
     m_spellings.insert(key);
 }
 
+void DatabaseEngine::setKeywordIndexEnabled(bool enabled)
+{
+    m_keywordIndexEnabled = enabled;
+}
+
+bool DatabaseEngine::keywordIndexBuilding() const
+{
+    return m_keywordIndex && m_keywordIndex->building();
+}
+
 QStringList DatabaseEngine::takeNotes()
 {
     return std::exchange(m_notes, {});
@@ -397,15 +416,31 @@ void DatabaseEngine::importTable(const QString &table)
 
 ResultSet DatabaseEngine::execute(const QString &statement)
 {
+    ResultSet result;
+    execute(
+        statement, [&result](const QVector<ResultColumn> &columns) { result.columns = columns; },
+        [&result](const QVector<QVariant> &row) { result.rows.append(row); });
+    return result;
+}
+
+void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onColumns,
+                             const RowHandler &onRow)
+{
+
     const TranslatedSql translated = translateAccessSql(statement);
     if (m_access)
         importTables(translated.names);
 
-    const QByteArray sql = translated.sql.toUtf8();
+    QByteArray sql = translated.sql.toUtf8();
     // SQLite stops reading at a NUL: a statement would lose its end inside a text literal and
     // fail with a puzzling syntax error, so it is refused by name instead.
     if (sql.contains('\0'))
         throw DataError(QStringLiteral("The statement contains a NUL character, which cannot be run"));
+    if (m_keywordIndexEnabled) {
+        sql = QByteArray::fromStdString(m_keywordIndex->rewrite(sql.toStdString()));
+        if (m_keywordIndex->building() && !m_indexSlices.isActive())
+            m_indexSlices.start();
+    }
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
     m_readOnly = true;
@@ -423,21 +458,20 @@ ResultSet DatabaseEngine::execute(const QString &statement)
     if (!sqlite3_stmt_readonly(prepared))
         throw DataError(QStringLiteral("Only reading statements (SELECT) are allowed"));
 
-    ResultSet result;
     const int columns = sqlite3_column_count(prepared);
-    result.columns.reserve(columns);
+    QVector<ResultColumn> described;
+    described.reserve(columns);
     for (int c = 0; c < columns; ++c)
-        result.columns.append({QString::fromUtf8(sqlite3_column_name(prepared, c)),
-                               isLongTextType(sqlite3_column_decltype(prepared, c))});
+        described.append({QString::fromUtf8(sqlite3_column_name(prepared, c)),
+                          isLongTextType(sqlite3_column_decltype(prepared, c))});
+    onColumns(described);
     int step = SQLITE_ROW;
+    QVector<QVariant> row(columns);
     while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
-        QVector<QVariant> row;
-        row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row.append(columnValue(prepared, c));
-        result.rows.append(std::move(row));
+            row[c] = columnValue(prepared, c);
+        onRow(row);
     }
     if (step != SQLITE_DONE)
         throw DataError(errorText(step));
-    return result;
 }

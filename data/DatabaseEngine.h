@@ -6,10 +6,13 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
+class KeywordIndex;
 class MdbReader;
 
 // The engine behind the connection: SQLite with the Access dialect registered, over either the
@@ -27,9 +30,19 @@ public:
 
     // Runs one statement in the Access dialect and returns every row. Throws DataError.
     ResultSet execute(const QString &statement);
+    // Runs one statement and hands its rows over one by one, none kept: a whole table can be
+    // passed on without a second copy of it. The row lives only during the call.
+    using ColumnsHandler = std::function<void(const QVector<ResultColumn> &)>;
+    using RowHandler = std::function<void(const QVector<QVariant> &)>;
+    void execute(const QString &statement, const ColumnsHandler &onColumns, const RowHandler &onRow);
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
     QStringList takeNotes();
+    // Keyword conditions answered from a trigram index first (on unless turned off, which only
+    // the tests that compare both ways do).
+    void setKeywordIndexEnabled(bool enabled);
+    // Whether a keyword index is still being built in the background.
+    bool keywordIndexBuilding() const;
 
 private:
     explicit DatabaseEngine(const QString &path);
@@ -47,6 +60,9 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<MdbReader> m_access;
+    std::unique_ptr<KeywordIndex> m_keywordIndex;
+    bool m_keywordIndexEnabled = true;
+    QTimer m_indexSlices;
     QHash<QString, QString> m_accessTables; // every Access table, by case-folded name
     QSet<QString> m_importedTables;         // case-folded names of the tables copied so far
     QSet<QString> m_spellings;              // other spellings of a table name, made views

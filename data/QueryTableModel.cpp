@@ -7,7 +7,19 @@ QueryTableModel::QueryTableModel(Query &query, const QVector<BoundColumn> &colum
     : QAbstractTableModel(parent), m_query(query), m_columns(columns)
 {
     connect(&m_query, &Query::aboutToReload, this, [this] { beginResetModel(); });
-    connect(&m_query, &Query::reloaded, this, [this] { endResetModel(); });
+    connect(&m_query, &Query::reloaded, this, [this] {
+        findFields();
+        endResetModel();
+    });
+    findFields();
+}
+
+// Positions looked up once per result rather than for every cell painted.
+void QueryTableModel::findFields()
+{
+    m_fields.resize(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_fields[c] = m_query.columnIndex(m_columns.at(c).field);
 }
 
 QString QueryTableModel::columnField(int column) const
@@ -20,6 +32,7 @@ void QueryTableModel::setColumnField(int column, const QString &field)
     if (column < 0 || column >= m_columns.size() || m_columns[column].field == field)
         return;
     m_columns[column].field = field;
+    m_fields[column] = m_query.columnIndex(field);
     if (rowCount() > 0)
         Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column));
 }
@@ -53,10 +66,16 @@ QVariant QueryTableModel::data(const QModelIndex &index, int role) const
         return {};
     if (role != Qt::DisplayRole && role != Qt::UserRole)
         return {};
+    if (role == Qt::DisplayRole)
+        return displayText(index.row(), index.column());
+    return m_query.value(index.row(), m_fields.at(index.column()));
+}
+
+QString QueryTableModel::displayText(int row, int column) const
+{
     // A field missing from the result shows as an empty column rather than failing a paint.
-    const int field = m_query.columnIndex(m_columns.at(index.column()).field);
-    const QVariant value = m_query.value(index.row(), field);
-    return role == Qt::UserRole ? value : QVariant(valueText(value));
+    return column >= 0 && column < m_fields.size() ? valueText(m_query.value(row, m_fields.at(column)))
+                                                   : QString();
 }
 
 QVariant QueryTableModel::headerData(int section, Qt::Orientation orientation, int role) const

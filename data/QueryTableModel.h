@@ -29,8 +29,13 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // The text a cell shows, straight from the query's row, without a model index.
+    QString displayText(int row, int column) const;
 
 private:
+    void findFields();
+
     Query &m_query;
     QVector<BoundColumn> m_columns;
+    QVector<int> m_fields; // each column's position in the query's result, -1 when absent
 };

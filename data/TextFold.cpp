@@ -340,3 +340,30 @@ bool LikePattern::matches(std::string_view rawText) const
     }
     return true;
 }
+
+namespace textfold
+{
+
+std::string foldedCharacters(std::string_view text, bool *clean)
+{
+    std::string folded;
+    appendFolded(text, folded);
+    bool allCharacters = true;
+    std::string out;
+    out.reserve(folded.size());
+    size_t i = 0;
+    while (i < folded.size()) {
+        const size_t start = i;
+        if (decodeAt(folded, i) >= kInvalidBase) {
+            out += "\xEF\xBF\xBD";
+            allCharacters = false;
+        } else {
+            out.append(folded, start, i - start);
+        }
+    }
+    if (clean)
+        *clean = allCharacters;
+    return out;
+}
+
+} // namespace textfold

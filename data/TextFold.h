@@ -62,3 +62,13 @@ private:
     bool m_hasPercent = false;
     bool m_matchesNothing = false;
 };
+
+namespace textfold
+{
+
+// The folded text as characters a trigram index can store: each byte that is not part of a
+// character becomes U+FFFD. clean, when given, tells whether no byte needed it. A text whose
+// folded form contains a clean text as bytes then contains it as whole characters.
+std::string foldedCharacters(std::string_view text, bool *clean = nullptr);
+
+} // namespace textfold

@@ -59,11 +59,16 @@ void TestQueryTableModel::showsBoundColumnsAcrossReloads()
 
     m_query->reload(QStringLiteral("SELECT * FROM Divisao WHERE Ordem > 1 ORDER BY Codigo_Div"));
     QCOMPARE(model.rowCount(), 2);
+    // The same fields at other positions: each reload finds them again.
+    m_query->reload(
+        QStringLiteral("SELECT Descricao_Div, Ordem, Codigo_Div FROM Divisao ORDER BY Codigo_Div"));
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("01"));
+    QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("Lavouras"));
     m_query->close();
     QCOMPARE(model.rowCount(), 0);
-    // One reset for the first reload (the query was closed), two for the next (close, open),
+    // One reset for the first reload (the query was closed), two for each next one (close, open),
     // one for the close.
-    QCOMPARE(resets.count(), 4);
+    QCOMPARE(resets.count(), 6);
 }
 
 void TestQueryTableModel::displayAndRawValues()

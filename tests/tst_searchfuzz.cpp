@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QTest>
 
+#include "support/SearchTexts.h"
 #include "support/WindowDriver.h"
 #include "TestPaths.h"
 
@@ -32,19 +33,6 @@ constexpr int kRounds = 20;
 #endif
 constexpr int kSearchesPerRound = 1000;
 constexpr quint32 kSeed = 20240517;
-
-const char *const kTokens[] = {
-    "venda", "carros", "de", "soja", "cultivo", "agua", "comercio", "a", "e", "x",
-    "*", "+", "-", ",", "/", "%", "_", "'", "''", "\"", "[", "]", "[a-z]", "[!a]", "(", ")",
-    ";", "--", "/*", "*/", "#", "#0", "|", "||", "\\", "?", "=", "<>", "!", "&", "^", "~", "`", "@", "$",
-    "SELECT", "select * from ZELT_Classificacao", "DROP TABLE ZELT_PALAVRA_NAO", "DELETE FROM",
-    "INSERT INTO", "UPDATE", "UNION SELECT", "ATTACH DATABASE 'x' AS y", "PRAGMA writable_schema=1",
-    "CREATE TABLE t(a)", "VACUUM", "OR 1=1", "' OR '1'='1", "'); DROP TABLE x; --", "NULL",
-    "0111", "01113", "0111-3", "0111-3/01", "4520-9/88", "$FF", "0x7fffffff", "xFFFFFFFF",
-    "-2147483648", "99999999999", "+0", "-0", "1e5", "ção", "água", "ÁÉÍÓÚ", "\u00A0", "\u200B",
-};
-constexpr int kTokenCount = int(sizeof kTokens / sizeof kTokens[0]);
-const char kOperators[] = "*+-,/%_'\"[];()|";
 
 // The statement with every text literal ('...', '' inside) replaced by '?'; the empty text when a
 // literal is left open.
@@ -71,93 +59,6 @@ QString skeleton(const QString &statement)
     }
     return out;
 }
-
-class TextGenerator
-{
-public:
-    explicit TextGenerator(quint32 seed) : m_random(seed) {}
-
-    QString next()
-    {
-        switch (m_random.bounded(8)) {
-        case 0:
-            return QString::fromLatin1(randomBytes(m_random.bounded(1, 40)));
-        case 1:
-            return QString::fromUtf8(randomBytes(m_random.bounded(1, 40)));
-        case 2:
-            return operatorEverywhere();
-        case 3:
-            return longWord();
-        case 4:
-            return withControls(tokenSoup());
-        default:
-            return tokenSoup();
-        }
-    }
-
-private:
-    int pick(int size) { return int(m_random.bounded(size)); }
-
-    QByteArray randomBytes(int size)
-    {
-        QByteArray bytes(size, '\0');
-        for (char &b : bytes)
-            b = char(m_random.bounded(256));
-        return bytes;
-    }
-
-    QString token() { return QString::fromUtf8(kTokens[pick(kTokenCount)]); }
-    QChar op() { return QLatin1Char(kOperators[pick(int(sizeof kOperators) - 1)]); }
-
-    QString tokenSoup()
-    {
-        static const char *const separators[] = {" ", " ", " ", "", ",", "  ", "\t"};
-        QString text;
-        const int count = 1 + pick(8);
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                text += QLatin1String(separators[pick(7)]);
-            if (pick(3) == 0)
-                text += op();
-            text += token();
-            if (pick(3) == 0)
-                text += op();
-        }
-        return text;
-    }
-
-    // One word with an operator placed at each position in turn across calls.
-    QString operatorEverywhere()
-    {
-        QString word = token();
-        const int at = pick(int(word.size()) + 1);
-        word.insert(at, op());
-        if (pick(2))
-            word.insert(pick(int(word.size()) + 1), op());
-        return pick(2) ? word : token() + QLatin1Char(' ') + word;
-    }
-
-    // Around the longest text the search takes, with or without operators inside.
-    QString longWord()
-    {
-        const int size = 200 + pick(1200);
-        QString word(size, QLatin1Char("aeiouxyz'%_*"[pick(12)]));
-        for (int i = pick(4); i > 0; --i)
-            word[pick(size)] = op();
-        return pick(3) == 0 ? word + QLatin1Char(' ') + token() : word;
-    }
-
-    QString withControls(QString text)
-    {
-        for (int i = 1 + pick(3); i > 0; --i)
-            text.insert(pick(int(text.size()) + 1), QChar(char16_t(pick(32))));
-        if (pick(4) == 0)
-            text += QChar(char16_t(0x7F + pick(0x21))); // DEL and the C1 controls
-        return text;
-    }
-
-    QRandomGenerator m_random;
-};
 
 QByteArray fileHash(const QString &path)
 {
@@ -220,13 +121,15 @@ void TestSearchFuzz::learnShapes()
     m_head = statement.left(at);
     m_tail = statement.mid(at + condition.size());
     m_lookupSkeleton = skeleton(m_running->dtm.QryPesquisaAux.sql().join(QLatin1Char('\n')));
-    QVERIFY2(m_lookupSkeleton.startsWith(QLatin1String("SELECT ")) && m_lookupSkeleton.endsWith(QLatin1Char('?')),
+    QVERIFY2(m_lookupSkeleton.startsWith(QLatin1String("SELECT ")) &&
+                 m_lookupSkeleton.endsWith(QLatin1Char('?')),
              qPrintable(m_lookupSkeleton));
 }
 
 void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warningsBefore)
 {
-    const QString context = QStringLiteral("text %1").arg(QString::fromLatin1(typed.toUtf8().toPercentEncoding()));
+    const QString context =
+        QStringLiteral("text %1").arg(QString::fromLatin1(typed.toUtf8().toPercentEncoding()));
     const int newErrors = m_recorder.errors.size() - errorsBefore;
     const int newWarnings = m_recorder.warnings.size() - warningsBefore;
     if (typed.isEmpty()) {
@@ -234,7 +137,8 @@ void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warnin
         return;
     }
     QVERIFY2(newWarnings == 0, qPrintable(context));
-    QVERIFY2(newErrors <= 1, qPrintable(context + QStringLiteral(": ") + m_recorder.errors.join(QStringLiteral(" | "))));
+    QVERIFY2(newErrors <= 1,
+             qPrintable(context + QStringLiteral(": ") + m_recorder.errors.join(QStringLiteral(" | "))));
 
     // Whatever reached the engine: the one statement of the search, the user's text inside its
     // literals only, and its stop-word lookups.
@@ -244,7 +148,8 @@ void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warnin
     QVERIFY2(sql.size() == 1, qPrintable(context));
     const QString shape = skeleton(sql.first());
     QVERIFY2(shape.startsWith(m_head) && shape.endsWith(m_tail) &&
-                 conditions.match(shape.mid(m_head.size(), shape.size() - m_head.size() - m_tail.size())).hasMatch(),
+                 conditions.match(shape.mid(m_head.size(), shape.size() - m_head.size() - m_tail.size()))
+                     .hasMatch(),
              qPrintable(context + QStringLiteral(": ") + sql.first().left(2000)));
     QCOMPARE(skeleton(m_running->dtm.QryPesquisaAux.sql().join(QLatin1Char('\n'))), m_lookupSkeleton);
 
@@ -252,9 +157,11 @@ void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warnin
         const QString error = m_recorder.errors.last();
         QVERIFY2(!error.trimmed().isEmpty(), qPrintable(context));
         // The engine's refusals of anything but one reading statement must never be needed.
-        QVERIFY2(!error.startsWith(QLatin1String("Only ")), qPrintable(context + QStringLiteral(": ") + error));
+        QVERIFY2(!error.startsWith(QLatin1String("Only ")),
+                 qPrintable(context + QStringLiteral(": ") + error));
         // Nor may a composed statement ever be malformed.
-        QVERIFY2(!error.contains(QLatin1String("syntax error")) && !error.contains(QLatin1String("unrecognized token")),
+        QVERIFY2(!error.contains(QLatin1String("syntax error")) &&
+                     !error.contains(QLatin1String("unrecognized token")),
                  qPrintable(context + QStringLiteral(": ") + error));
         m_errorKinds.insert(error.left(60));
         return;
@@ -262,7 +169,8 @@ void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warnin
     QVERIFY2(m_running->page() == 7, qPrintable(context));
     const int rows = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"))->model()->rowCount();
     QVERIFY2(rows == m_running->dtm.QryPesquisa.recordCount(), qPrintable(context));
-    QVERIFY2(m_running->text(QStringLiteral("LblNumeroRegistros")) == QString::number(rows), qPrintable(context));
+    QVERIFY2(m_running->text(QStringLiteral("LblNumeroRegistros")) == QString::number(rows),
+             qPrintable(context));
 }
 
 void TestSearchFuzz::initTestCase()
@@ -271,7 +179,8 @@ void TestSearchFuzz::initTestCase()
     QFile file(m_folder.databasePath());
     QVERIFY(file.open(QIODevice::ReadWrite));
     // An old time, so that a write in the same second as the copy would still show.
-    QVERIFY(file.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)), QFileDevice::FileModificationTime));
+    QVERIFY(
+        file.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)), QFileDevice::FileModificationTime));
     file.close();
     m_hashBefore = fileHash(m_folder.databasePath());
     m_modifiedBefore = QFileInfo(m_folder.databasePath()).lastModified();
@@ -300,7 +209,8 @@ void TestSearchFuzz::cleanupTestCase()
 {
     QStringList kinds = m_errorKinds.values();
     kinds.sort();
-    qInfo("%d searches; errors seen: %s", kRounds * kSearchesPerRound, qPrintable(kinds.join(QStringLiteral(" | "))));
+    qInfo("%d searches; errors seen: %s", kRounds * kSearchesPerRound,
+          qPrintable(kinds.join(QStringLiteral(" | "))));
 }
 
 void TestSearchFuzz::generatedTexts_data()
@@ -320,7 +230,8 @@ void TestSearchFuzz::generatedTexts()
     auto *editions = m_running->find<DataLookupCombo>(QStringLiteral("CmbClassificacao"));
     QVERIFY(editions->count() > 0);
     pickEdition(*m_running, editions->itemText(round % editions->count()));
-    m_running->find<QRadioButton>(QLatin1String(round / editions->count() % 2 ? "RdbCodigo" : "RdbAlfabetica"))
+    m_running
+        ->find<QRadioButton>(QLatin1String(round / editions->count() % 2 ? "RdbCodigo" : "RdbAlfabetica"))
         ->setChecked(true);
     m_recorder.warnings.clear(); // a frozen edition warns when picked
     learnShapes();

@@ -1,6 +1,7 @@
 #include "search/SearchHistory.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +13,7 @@ private slots:
     void newestFirstAndDistinct();
     void keepsTheLastTwenty();
     void keptBetweenRunsAndCleared();
+    void writesAtMostOnceASecond();
 
 private:
     std::unique_ptr<QTemporaryDir> m_settings;
@@ -68,6 +70,36 @@ void TestSearchHistory::keptBetweenRunsAndCleared()
     QCOMPARE(later.entries(), (QStringList{QStringLiteral("cobre"), QStringLiteral("moinho")}));
     later.clear();
     QCOMPARE(SearchHistory().entries(), QStringList());
+}
+
+// What the settings file holds on disk, whatever QSettings keeps in memory.
+static QByteArray settingsFile(const QString &folder)
+{
+    QFile file(folder + QStringLiteral("/ZELT/ZELT.ini"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestSearchHistory::writesAtMostOnceASecond()
+{
+    const QString folder = m_settings->path();
+    {
+        SearchHistory history;
+        history.remember(QStringLiteral("moinho"));
+        QVERIFY(settingsFile(folder).contains("moinho")); // the first change is written at once
+        history.remember(QStringLiteral("cobre"));
+        history.remember(QStringLiteral("soja"));
+        QCOMPARE(history.entries().first(), QStringLiteral("soja"));
+        QVERIFY(!settingsFile(folder).contains("soja"));
+        QTRY_VERIFY_WITH_TIMEOUT(settingsFile(folder).contains("soja"), 3000);
+        QVERIFY(settingsFile(folder).contains("cobre"));
+
+        // A change within the second after a write waits; leaving writes it.
+        history.remember(QStringLiteral("trigo"));
+        QVERIFY(!settingsFile(folder).contains("trigo"));
+    }
+    QVERIFY(settingsFile(folder).contains("trigo"));
+    QCOMPARE(SearchHistory().entries(), (QStringList{QStringLiteral("trigo"), QStringLiteral("soja"),
+                                                     QStringLiteral("cobre"), QStringLiteral("moinho")}));
 }
 
 QTEST_GUILESS_MAIN(TestSearchHistory)

@@ -61,21 +61,26 @@ int main(int argc, char **argv)
         Connection connection;
         connection.setConnectionString(QStringLiteral("Data Source=\"%1\"").arg(arguments.at(0)));
         connection.open();
-        const ResultSet result = connection.execute(arguments.at(1));
-        for (const QString &note : connection.takeNotes())
-            std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData());
-        QStringList header;
-        for (const ResultColumn &column : result.columns)
-            header.append(column.name);
-        printLine(header);
-        for (const QVector<QVariant> &row : result.rows) {
-            QStringList fields;
-            for (const QVariant &value : row)
-                fields.append(escaped(value));
-            printLine(fields);
-        }
-        std::printf("%lld %s\n", static_cast<long long>(result.rows.size()),
-                    result.rows.size() == 1 ? "row" : "rows");
+        // Rows go out as they come: a whole table is never held twice.
+        long long rows = 0;
+        connection.execute(
+            arguments.at(1),
+            [&connection](const QVector<ResultColumn> &columns) {
+                for (const QString &note : connection.takeNotes())
+                    std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData());
+                QStringList header;
+                for (const ResultColumn &column : columns)
+                    header.append(column.name);
+                printLine(header);
+            },
+            [&rows](const QVector<QVariant> &row) {
+                QStringList fields;
+                for (const QVariant &value : row)
+                    fields.append(escaped(value));
+                printLine(fields);
+                ++rows;
+            });
+        std::printf("%lld %s\n", rows, rows == 1 ? "row" : "rows");
     } catch (const DataError &error) {
         std::fprintf(stderr, "%s\n", error.message().toLocal8Bit().constData());
         return 1;
