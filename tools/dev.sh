@@ -32,6 +32,9 @@ packages=(
     appstream
     lintian
     file
+    libxlsxwriter-dev
+    python3-openpyxl
+    libreoffice-calc-nogui
 )
 
 install_packages() {
