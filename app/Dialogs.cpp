@@ -8,11 +8,9 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
-namespace dialogs
-{
+namespace dialogs {
 
-namespace
-{
+namespace {
 Recorder *g_recorder = nullptr;
 }
 
@@ -32,7 +30,8 @@ void showError(QWidget *parent, const QString &message)
         g_recorder->errors.append(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 

@@ -14,8 +14,7 @@ class QWidget;
 
 // Every message box and modal window of the program goes through here, so that tests can
 // answer them without blocking.
-namespace dialogs
-{
+namespace dialogs {
 
 // The caption of the error dialog: the program's name as its main window shows it. It is no
 // application display name, which the platform would append to every window's own caption.
