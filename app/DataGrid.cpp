@@ -221,16 +221,19 @@ void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &pre
     q->setCurrentRow(current.row());
 }
 
-// Shift and Ctrl add rows to the selection, as in any list; otherwise it is the one current row.
+// Shift and Ctrl clicks and Shift keys add rows to the selection, as in any list; otherwise it is
+// the one current row.
 QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex &index,
                                                                const QEvent *event) const
 {
     if (!index.isValid())
         return QItemSelectionModel::NoUpdate;
-    if (event && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress ||
-                  event->type() == QEvent::MouseMove)) {
+    // Keys extend with Shift only: Ctrl+End still goes to, and selects, the last row.
+    const bool key = event && event->type() == QEvent::KeyPress;
+    const bool mouse = event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove);
+    if (key || mouse) {
         const auto modifiers = static_cast<const QInputEvent *>(event)->modifiers();
-        if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))
+        if (modifiers & (key ? Qt::ShiftModifier : Qt::ShiftModifier | Qt::ControlModifier))
             return QTableView::selectionCommand(index, event);
     }
     return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
