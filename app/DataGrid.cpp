@@ -230,7 +230,8 @@ QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex
         return QItemSelectionModel::NoUpdate;
     // Keys extend with Shift only: Ctrl+End still goes to, and selects, the last row.
     const bool key = event && event->type() == QEvent::KeyPress;
-    const bool mouse = event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove);
+    const bool mouse =
+        event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove);
     if (key || mouse) {
         const auto modifiers = static_cast<const QInputEvent *>(event)->modifiers();
         if (modifiers & (key ? Qt::ShiftModifier : Qt::ShiftModifier | Qt::ControlModifier))

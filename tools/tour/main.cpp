@@ -131,7 +131,8 @@ int main(int argc, char *argv[])
         QApplication::processEvents();
         pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
         const bool spreadsheet = dialog.selectedNameFilter().contains(QLatin1String("xlsx"));
-        return QDir(outDir).filePath(currentStep + (spreadsheet ? QStringLiteral(".xlsx") : QStringLiteral(".csv")));
+        return QDir(outDir).filePath(currentStep +
+                                     (spreadsheet ? QStringLiteral(".xlsx") : QStringLiteral(".csv")));
     };
     recorder.onPrint = [&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -167,9 +168,8 @@ int main(int argc, char *argv[])
         window.setFixedSize(clientSize);
     QApplication::processEvents();
 
-    const QVector<TourStep> steps =
-        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + spreadsheetSteps() +
-        personSteps();
+    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() +
+                                    takeawaySteps() + spreadsheetSteps() + personSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
@@ -196,11 +196,12 @@ int main(int argc, char *argv[])
         // A small workbook is drawn as LibreOffice prints it.
         const QFileInfo workbook(QDir(outDir).filePath(currentStep + QStringLiteral(".xlsx")));
         if (workbook.isFile() && workbook.size() < 200000 && !QFile::exists(pdf) &&
-            QProcess::execute(QStringLiteral("soffice"),
-                              {QStringLiteral("-env:UserInstallation=") +
-                                   QUrl::fromLocalFile(base.filePath(QStringLiteral("lo-profile"))).toString(),
-                               QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
-                               QStringLiteral("--outdir"), outDir, workbook.filePath()}) != 0)
+            QProcess::execute(
+                QStringLiteral("soffice"),
+                {QStringLiteral("-env:UserInstallation=") +
+                     QUrl::fromLocalFile(base.filePath(QStringLiteral("lo-profile"))).toString(),
+                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                 QStringLiteral("--outdir"), outDir, workbook.filePath()}) != 0)
             std::fprintf(stderr, "cannot draw %s with LibreOffice\n", qPrintable(workbook.filePath()));
         if (QFile::exists(pdf) &&
             QProcess::execute(QStringLiteral("pdftoppm"),
