@@ -31,7 +31,7 @@ PrintedList printedListOf(const PageList &list)
     QVector<int> columns;
     for (int column = 0; column < list.table.header.size(); ++column) {
         const QString &title = list.table.header[column];
-        if (title != QLatin1String("Edição") && title != QLatin1String("Palavras-chave")) {
+        if (title != QStringLiteral("Edição") && title != QLatin1String("Palavras-chave")) {
             columns.append(column);
             printed.header.append(title);
         }

@@ -375,6 +375,8 @@ void TestTakeaway::printedResultsAreATable()
           QStringLiteral("Código Descrição"), QStringLiteral("0620-2 Cobre de reserva"),
           QStringLiteral("0620-2 Moinho de vento"), QStringLiteral("Página 1 de 1")})
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral("\n in \n") + text));
+    // The edition is printed once, above the list, not in every row.
+    QCOMPARE(text.count(kEdition), 2); // the sheet's header and the list's own line
 
     // Ctrl+P prints the same page.
     m_answer = m_out->filePath(QStringLiteral("teclas.pdf"));
