@@ -11,6 +11,8 @@ namespace
 
 // How often the progress is told, in rows.
 constexpr qint64 kProgressStep = 2000;
+// How many activities are read at once, at most (unless one division alone has more).
+constexpr qint64 kRowsARead = 60000;
 
 struct Level {
     const char *sheet;
@@ -141,12 +143,23 @@ QString EditionWorkbook::write(Connection &connection, const QString &path, cons
 
     workbook.addSheet(QStringLiteral("Atividades"), {QStringLiteral("Código"), QStringLiteral("Descrição"),
                                                      QStringLiteral("Palavras-chave")});
+    // Each reading scans the whole table: runs of divisions of some tens of thousands of rows keep
+    // both the scans and the rows in memory few.
     Query divisions(connection, QStringLiteral("QryEdicaoDivisoes"), {editionActivityDivisions(prefix)});
     divisions.open();
-    for (int division = 0; division < divisions.recordCount(); ++division) {
-        const QVariant codDivisao = divisions.value(division, 0);
-        Query activities(connection, QStringLiteral("QryEdicaoAtividades"),
-                         {editionActivitiesOfDivision(prefix, valueText(codDivisao), codDivisao.isNull())});
+    for (int first = 0; first < divisions.recordCount();) {
+        const QVariant firstCode = divisions.value(first, 0);
+        int last = first;
+        qint64 rows = divisions.value(first, 1).toLongLong();
+        while (!firstCode.isNull() && last + 1 < divisions.recordCount() &&
+               rows + divisions.value(last + 1, 1).toLongLong() <= kRowsARead) {
+            ++last;
+            rows += divisions.value(last, 1).toLongLong();
+        }
+        Query activities(
+            connection, QStringLiteral("QryEdicaoAtividades"),
+            {editionActivitiesOfDivisions(prefix, valueText(firstCode), valueText(divisions.value(last, 0)),
+                                          firstCode.isNull())});
         activities.open();
         for (int row = 0; row < activities.recordCount(); ++row) {
             workbook.addRow({valueText(activities.value(row, 0)), valueText(activities.value(row, 1)),
@@ -154,6 +167,7 @@ QString EditionWorkbook::write(Connection &connection, const QString &path, cons
             if (!advance())
                 return {};
         }
+        first = last + 1;
     }
     workbook.addAboutSheet(QStringLiteral("Edição"), about);
     const QString failure = workbook.saveTo(path);

@@ -37,14 +37,16 @@ QString editionActivityCount(const QString &prefix)
 
 QString editionActivityDivisions(const QString &prefix)
 {
-    return QLatin1String("SELECT DISTINCT Codigo_Div FROM ") + checkedTablePrefix(prefix) +
-           QLatin1String("_Atividade ORDER BY Codigo_Div");
+    return QLatin1String("SELECT Codigo_Div, COUNT(*) FROM ") + checkedTablePrefix(prefix) +
+           QLatin1String("_Atividade GROUP BY Codigo_Div ORDER BY Codigo_Div");
 }
 
-QString editionActivitiesOfDivision(const QString &prefix, const QString &codDivisao, bool isNull)
+QString editionActivitiesOfDivisions(const QString &prefix, const QString &first, const QString &last,
+                                     bool isNull)
 {
     return QLatin1String(kActivityColumns) + checkedTablePrefix(prefix) + QLatin1String("_Atividade WHERE ") +
            (isNull ? QStringLiteral("Codigo_Div IS NULL")
-                   : QLatin1String("Codigo_Div = ") + quoted(codDivisao)) +
-           QLatin1String(" ORDER BY Codigo_Cla, Codigo_Sub, Codigo_Cla_Seq");
+                   : QLatin1String("Codigo_Div >= ") + quoted(first) + QLatin1String(" AND Codigo_Div <= ") +
+                         quoted(last)) +
+           QLatin1String(" ORDER BY Codigo_Div, Codigo_Cla, Codigo_Sub, Codigo_Cla_Seq");
 }

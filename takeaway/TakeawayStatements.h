@@ -14,9 +14,10 @@ QString activitiesOfSubclass(const QString &prefix, const QString &codClasse, co
 QString editionLevelRows(const QString &prefix, int nivel);
 // How many activities the edition has (one row, one column).
 QString editionActivityCount(const QString &prefix);
-// The division codes the activities are filed under, in order: the activities go by division so
-// that only one division's rows are in memory at a time.
+// The division codes the activities are filed under, in order, with how many each has: the
+// activities are read a run of divisions at a time, so that only that run's rows are in memory.
 QString editionActivityDivisions(const QString &prefix);
-// The activities of one division (a NULL division when isNull), in code order, with the same
-// columns as activitiesOfSubclass.
-QString editionActivitiesOfDivision(const QString &prefix, const QString &codDivisao, bool isNull);
+// The activities of the divisions from first to last (those without division when isNull), in
+// code order, with the same columns as activitiesOfSubclass.
+QString editionActivitiesOfDivisions(const QString &prefix, const QString &first, const QString &last,
+                                     bool isNull);
