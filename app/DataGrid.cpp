@@ -345,6 +345,8 @@ QString DataGrid::currentCodeAndDescription() const
 
 QString DataGrid::selectedCodesAndDescriptions() const
 {
+    if (!m_model || !selectionModel())
+        return QString();
     QList<int> rows;
     for (const QModelIndex &index : selectionModel()->selectedRows())
         rows.append(index.row());
