@@ -79,7 +79,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
     setSortingEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Tab leaves the grid for the page's links rather than walking its cells.
     setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -116,7 +116,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
     connect(m_copyCode, &QAction::triggered, this,
             [this] { QApplication::clipboard()->setText(currentCode()); });
     connect(m_copyCodeAndDescription, &QAction::triggered, this,
-            [this] { QApplication::clipboard()->setText(currentCodeAndDescription()); });
+            [this] { QApplication::clipboard()->setText(selectedCodesAndDescriptions()); });
 }
 
 void DataGrid::bind(DataSource &source, const QVector<GridColumn> &columns)
@@ -195,8 +195,12 @@ void DataGrid::followQuery()
     Query *q = query();
     if (!q || !m_model)
         return;
-    m_following = true;
     const int row = q->isOpen() ? q->currentRow() : -1;
+    // The grid moved the query itself: its selection, of one row or of several, stands.
+    if (row >= 0 && currentIndex().isValid() && currentIndex().row() == row &&
+        selectionModel()->hasSelection())
+        return;
+    m_following = true;
     if (row >= 0 && row < m_model->rowCount()) {
         const int column = currentIndex().isValid() ? currentIndex().column() : 0;
         const QModelIndex index = m_model->index(row, column);
@@ -218,11 +222,22 @@ void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &pre
     q->setCurrentRow(current.row());
 }
 
-// Whatever the modifier keys, the selection is the one current row.
-QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex &index, const QEvent *) const
+// Shift and Ctrl clicks and Shift keys add rows to the selection, as in any list; otherwise it is
+// the one current row.
+QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex &index,
+                                                               const QEvent *event) const
 {
     if (!index.isValid())
         return QItemSelectionModel::NoUpdate;
+    // Keys extend with Shift only: Ctrl+End still goes to, and selects, the last row.
+    const bool key = event && event->type() == QEvent::KeyPress;
+    const bool mouse =
+        event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove);
+    if (key || mouse) {
+        const auto modifiers = static_cast<const QInputEvent *>(event)->modifiers();
+        if (modifiers & (key ? Qt::ShiftModifier : Qt::ShiftModifier | Qt::ControlModifier))
+            return QTableView::selectionCommand(index, event);
+    }
     return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
 }
 
@@ -238,8 +253,10 @@ void DataGrid::mousePressEvent(QMouseEvent *event)
 void DataGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
+    // Shift and Ctrl clicks select rows; they do not open one.
     const bool click = event->button() == Qt::LeftButton && m_pressedRow >= 0 && index.isValid() &&
-                       index.row() == m_pressedRow;
+                       index.row() == m_pressedRow &&
+                       !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     m_pressedRow = -1;
     QTableView::mouseReleaseEvent(event);
     if (click)
@@ -333,6 +350,24 @@ QString DataGrid::currentCodeAndDescription() const
         return QString();
     const int last = m_model->columnCount() - 1;
     return currentCode() + QLatin1Char('\t') + m_model->index(current.row(), last).data().toString();
+}
+
+QString DataGrid::selectedCodesAndDescriptions() const
+{
+    if (!m_model || !selectionModel())
+        return QString();
+    QList<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.append(index.row());
+    if (rows.isEmpty())
+        return currentCodeAndDescription();
+    std::sort(rows.begin(), rows.end());
+    const int last = m_model->columnCount() - 1;
+    QStringList lines;
+    for (const int row : rows)
+        lines.append(m_model->index(row, 0).data().toString() + QLatin1Char('\t') +
+                     m_model->index(row, last).data().toString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 // Ctrl+C copies the row, not only the current cell as the table view would.

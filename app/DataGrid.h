@@ -20,7 +20,8 @@ struct GridColumn {
 // A read-only grid over the rows of a data source's query. The grid's current row is the query's
 // current row, both ways; a left click on a data row raises cellClicked once that row is current,
 // and so do Enter and Space on the current row. A double-click acts as one click.
-// Ctrl+C and the context menu copy the current row's code, with or without its description.
+// Ctrl+C and the context menu copy the current row's code, or the selected rows' codes and
+// descriptions.
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -45,6 +46,9 @@ public:
     // The current row's code (first column), and that code, a tab and its description (last column).
     QString currentCode() const;
     QString currentCodeAndDescription() const;
+    // The selected rows (Shift, Ctrl and Ctrl+A select several) as "code⇥description" lines, in
+    // the list's order; the current row's when none is selected.
+    QString selectedCodesAndDescriptions() const;
 
 Q_SIGNALS:
     void cellClicked();

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 
 namespace dialogs {
 
@@ -74,6 +75,25 @@ QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &s
     return answer;
 }
 
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                       const QStringList &filters, QString *selectedFilter)
+{
+    if (!g_recorder)
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filters.join(QLatin1String(";;")),
+                                            selectedFilter);
+    ++g_recorder->modalCount;
+    QFileDialog dialog(parent, caption, suggestedPath);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(*selectedFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    const QString answer = g_recorder->onSaveFile ? g_recorder->onSaveFile(dialog) : QString();
+    *selectedFilter = dialog.selectedNameFilter();
+    dialog.close();
+    return answer;
+}
+
 bool choosePrinter(QWidget *parent, QPrinter &printer)
 {
     if (!g_recorder) {
@@ -82,6 +102,29 @@ bool choosePrinter(QWidget *parent, QPrinter &printer)
     }
     ++g_recorder->modalCount;
     return g_recorder->onPrint && g_recorder->onPrint(printer);
+}
+
+ProgressWindow::ProgressWindow(QWidget *parent, const QString &label)
+{
+    if (g_recorder)
+        return;
+    m_dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Cancelar"), 0, 1000, parent);
+    m_dialog->setWindowTitle(errorCaption());
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setMinimumDuration(500);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+}
+
+ProgressWindow::~ProgressWindow() = default;
+
+bool ProgressWindow::update(qint64 done, qint64 total)
+{
+    if (g_recorder)
+        return !g_recorder->onProgress || g_recorder->onProgress(done, total);
+    // A modal progress dialog takes the events, Cancel's click among them, as its value changes.
+    m_dialog->setValue(total > 0 ? int(done * 1000 / total) : 0);
+    return !m_dialog->wasCanceled();
 }
 
 } // namespace dialogs

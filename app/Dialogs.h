@@ -4,10 +4,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QFileDialog;
 class QPrinter;
+class QProgressDialog;
 class QWidget;
 
 // Every message box and modal window of the program goes through here, so that tests can
@@ -32,8 +34,31 @@ int execModal(QDialog &dialog);
 QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedPath,
                        const QString &filter);
 
+// The same with several filters ("Planilha (*.xlsx)"): selectedFilter names the one offered
+// first and receives the one the user chose.
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedPath,
+                       const QStringList &filters, QString *selectedFilter);
+
 // Qt's print dialog for printer (with "Print to PDF"); true when the user chose to print.
 bool choosePrinter(QWidget *parent, QPrinter &printer);
+
+// A window saying how far a long task has gone, with a Cancel button; it shows once the task
+// takes long enough to be worth it.
+class ProgressWindow
+{
+public:
+    ProgressWindow(QWidget *parent, const QString &label);
+    ~ProgressWindow();
+    ProgressWindow(const ProgressWindow &) = delete;
+    ProgressWindow &operator=(const ProgressWindow &) = delete;
+
+    // Shows done out of total and lets the window take the user's clicks; false once Cancel was
+    // pressed.
+    bool update(qint64 done, qint64 total);
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
 
 // Test seam: while installed, nothing blocks. Boxes are recorded; a modal window is handed to
 // onModal (which may inspect it, click in it, close it) and is then closed.
@@ -46,6 +71,9 @@ struct Recorder {
     std::function<QString(QFileDialog &)> onSaveFile;
     // Stands for the print dialog: sets up the printer and says whether to print; unset cancels.
     std::function<bool(QPrinter &)> onPrint;
+    // Stands for a progress window: told how far the task has gone, returns false to cancel;
+    // unset goes on.
+    std::function<bool(qint64 done, qint64 total)> onProgress;
 };
 void installRecorder(Recorder *recorder); // nullptr restores the real boxes
 

@@ -7,8 +7,10 @@
 #include <functional>
 #include <memory>
 
+class DataGrid;
 class QLabel;
 class RecentSearches;
+struct PageList;
 class SearchKeywords;
 class TDtmMain;
 
@@ -100,11 +102,22 @@ public:
     void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
     void AbreJanelaAjuda(int Pagina);
 
-    // Results to take away (takeaway/): the results or a level page's list saved as a
-    // spreadsheet file, a level page printed, why a result matched, recent searches.
+    // Results to take away (takeaway/): the list of the page on show saved as a spreadsheet
+    // (.xlsx) or CSV file, printed, copied; why a result matched, recent searches.
     void exportResults();
     void exportLevelList();
+    // The list of the page on show (the structure's sections, a level page's children, a
+    // subclass's activities, the results) to a file the user chooses; Ctrl+S.
+    void exportPageList();
+    // The edition on show as one workbook: every level and the activities.
+    void exportEdition();
     void printLevelPage();
+    void printResults();
+    // The page on show printed: a level page with its notes, or the page's list; Ctrl+P.
+    void printPage();
+    // The selected rows of the page's list, or a subclass's activities, to the clipboard as
+    // "code⇥description" lines; Ctrl+C.
+    void copyPageList();
     // Why the given row of the results answers the search on show, as a tooltip's rich text.
     QString matchExplanation(int row);
     void showMatchExplanation();
@@ -130,7 +143,13 @@ private:
     void jumpFromResults();
     // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
     void attachTakeaway();
-    void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
+    // The tooltips and Ctrl+I that explain why a result matched (search/uFrmMainMatchTooltip.cpp).
+    void attachMatchTooltips();
+    // What the page on show takes away; false on a page without a list.
+    bool pageList(PageList &list);
+    void saveList(const PageList &list);
+    // The grid of the page on show; nullptr on the home and subclass pages.
+    DataGrid *pageGrid() const;
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
@@ -140,6 +159,5 @@ private:
     QSize m_designedSize;
     std::unique_ptr<SearchKeywords> m_searchKeywords;
     QString m_searchWords; // the word list of the search on show, which its results explain
-    QString m_saveFolder;
     RecentSearches *m_recentSearches = nullptr;
 };

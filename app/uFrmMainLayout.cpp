@@ -42,8 +42,12 @@ void TFrmMain::growWithWindow()
                        name.startsWith(QLatin1String("LblDescricao")))
                 layout->widen(child);
         }
-        if (page == ui->TbsEstrutura)
+        if (page == ui->TbsEstrutura) {
             layout->followRight(ui->LblLinkNovaPesquisa);
+            layout->followRight(ui->LblExportarClassificacao_TbsEstrutura);
+            layout->followRight(ui->LblExportar_TbsEstrutura);
+            layout->followRight(ui->LblImprimir_TbsEstrutura);
+        }
         if (page == ui->TbsPesquisa)
             layout->setWrapping(ui->LblItemPesquisado);
     }

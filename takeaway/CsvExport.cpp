@@ -7,50 +7,25 @@
 namespace
 {
 
-bool needsQuotes(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') ||
-            c == QLatin1Char('\r'))
-            return true;
-    }
-    return false;
-}
-
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
 }
 
-// Spreadsheets read a field that does not begin with a quote up to the next ';' as it stands,
-// formula included; only a code holding ';' or a line break needs the formula quoted as a whole.
-QString codeField(const QString &code)
-{
-    if (code.isEmpty())
-        return code;
-    const QString formula = QLatin1String("=") + quoted(code);
-    return code.contains(QLatin1Char(';')) || code.contains(QLatin1Char('\n')) ||
-                   code.contains(QLatin1Char('\r'))
-               ? quoted(formula)
-               : formula;
-}
-
-// A text that begins as a formula would be run by the spreadsheet ("-" and "+" included):
-// written as a formula that gives the text back.
-QString plainField(const QString &text)
+// A leading tab keeps a spreadsheet from running a text that begins as a formula ("-" and "+"
+// included), and shows as nothing where the file is read as plain text.
+QString guarded(const QString &text)
 {
     static const QString formulaStarts = QStringLiteral("=+-@");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
-        return codeField(text);
-    return needsQuotes(text) ? quoted(text) : text;
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\t') + text : text;
 }
 
 QString rowText(const QStringList &fields, const QVector<int> &codeColumns)
 {
     QStringList written;
     for (int i = 0; i < fields.size(); ++i)
-        written.append(codeColumns.contains(i) ? codeField(fields[i]) : plainField(fields[i]));
+        written.append(quoted(codeColumns.contains(i) ? fields[i] : guarded(fields[i])));
     return written.join(QLatin1Char(';')) + QLatin1String("\r\n");
 }
 

@@ -5,15 +5,14 @@
 #include <QStringList>
 #include <QVector>
 
-// A list written for spreadsheet programs: UTF-8 with a byte-order mark (so that accents open
-// right), ';' between fields (the separator where the decimal mark is a comma), CRLF between rows.
-// A text beginning with '=', '+', '-' or '@' is written as a formula giving that text, so that
-// the spreadsheet shows it rather than runs it.
+// A list written for other programs as RFC 4180 reads it: every field quoted (a '"' doubled),
+// CRLF between rows, ';' between fields (the separator where the decimal mark is a comma), UTF-8
+// with a byte-order mark (so that accents open right in spreadsheets too). A text beginning with
+// '=', '+', '-' or '@' gets a leading tab, so that a spreadsheet shows it rather than runs it.
 struct CsvTable {
     QStringList header;
     QVector<QStringList> rows;
-    // Columns of codes: written as a formula giving text, ="01", so that a spreadsheet never turns
-    // "01" into the number 1 or "0111-3/01" into a date.
+    // Columns of codes: written exactly as they are, never guarded (a code is never a formula).
     QVector<int> codeColumns;
 };
 

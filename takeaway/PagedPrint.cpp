@@ -4,7 +4,62 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+
+namespace
+{
+
+// The sheet on which a y of the document lies.
+int sheetOf(qreal y, qreal sheetHeight)
+{
+    return int(y / sheetHeight);
+}
+
+} // namespace
+
+void keepHeadingsWithText(QTextDocument &document)
+{
+    const qreal sheetHeight = document.pageSize().height();
+    if (sheetHeight <= 0)
+        return;
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    for (QTextBlock heading = document.begin(); heading.isValid(); heading = heading.next()) {
+        if (heading.blockFormat().headingLevel() == 0)
+            continue;
+        // The text's second line: in the block under the heading or, when that holds one line
+        // only, in the next one.
+        int needed = 2;
+        QTextBlock last;
+        int lastLine = 0;
+        for (QTextBlock text = heading.next(); text.isValid() && needed > 0; text = text.next()) {
+            if (text.blockFormat().headingLevel() != 0)
+                break;
+            // Asking for a block's rectangle lays the document out down to it, breaks included.
+            layout->blockBoundingRect(text);
+            const int lines = text.layout()->lineCount();
+            if (lines == 0)
+                continue;
+            lastLine = qMin(needed, lines) - 1;
+            needed -= lastLine + 1;
+            last = text;
+        }
+        const QTextLayout *headingLines = heading.layout();
+        if (!last.isValid() || headingLines->lineCount() == 0)
+            continue;
+        const qreal top = headingLines->position().y() + headingLines->lineAt(0).y();
+        const QTextLine kept = last.layout()->lineAt(lastLine);
+        // Less a hair: a line that ends right on the sheet's edge still stands on that sheet.
+        const qreal bottom = last.layout()->position().y() + kept.y() + kept.height() - 0.5;
+        if (sheetOf(top, sheetHeight) == sheetOf(bottom, sheetHeight))
+            continue;
+        QTextBlockFormat format = heading.blockFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(heading).setBlockFormat(format);
+    }
+}
 
 QString printPaged(QPrinter &printer, const QString &html, const QString &header)
 {
@@ -26,6 +81,7 @@ QString printPaged(QPrinter &printer, const QString &html, const QString &header
     document.setHtml(html);
     const qreal bodyHeight = area.height() - 2 * band;
     document.setPageSize(QSizeF(area.width(), bodyHeight));
+    keepHeadingsWithText(document);
     const int pages = document.pageCount();
 
     for (int page = 0; page < pages; ++page) {

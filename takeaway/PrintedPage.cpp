@@ -17,6 +17,19 @@ QString escaped(const QString &text)
     return text.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>"));
 }
 
+// A note often opens with its own heading as a line of its own ("Esta seção compreende:"): printed
+// under that heading, the line would read twice.
+QString withoutOwnHeading(const QString &text, const QString &heading)
+{
+    const int lineEnd = text.indexOf(QLatin1Char('\n'));
+    QString first = text.left(lineEnd < 0 ? text.size() : lineEnd).trimmed();
+    while (first.endsWith(QLatin1Char(':')) || first.endsWith(QLatin1Char('.')))
+        first = first.chopped(1).trimmed();
+    if (first.compare(heading, Qt::CaseInsensitive) != 0)
+        return text;
+    return lineEnd < 0 ? QString() : text.mid(lineEnd + 1);
+}
+
 } // namespace
 
 QVector<PrintedPage::Note> printedNotes(int nivel, const QStringList &texts)
@@ -30,8 +43,9 @@ QVector<PrintedPage::Note> printedNotes(int nivel, const QStringList &texts)
                                 subject + QStringLiteral(" não compreende"), QStringLiteral("Notas")};
     QVector<PrintedPage::Note> notes;
     for (int i = 0; i < 5 && i < texts.size(); ++i) {
-        if (!isBlank(texts[i]))
-            notes.append({headings[i], QString(texts[i]).replace(QLatin1Char('#'), QLatin1Char('-'))});
+        const QString text = withoutOwnHeading(texts[i], headings[i]);
+        if (!isBlank(text))
+            notes.append({headings[i], QString(text).replace(QLatin1Char('#'), QLatin1Char('-'))});
     }
     return notes;
 }
@@ -66,7 +80,10 @@ QString printedPageHtml(const PrintedPage &page)
     if (page.notes.isEmpty())
         html += QStringLiteral("<p><i>Não há notas explicativas disponíveis para esta categoria.</i></p>");
     for (const PrintedPage::Note &note : page.notes) {
-        html += QStringLiteral("<h4>%1</h4><p>%2</p>").arg(escaped(note.heading), escaped(note.text));
+        // A paragraph a line: a sheet then breaks between lines, and never prints one line on two.
+        html += QStringLiteral("<h4>%1</h4>").arg(escaped(note.heading));
+        for (const QString &line : note.text.split(QLatin1Char('\n')))
+            html += QStringLiteral("<p style='margin-top:0; margin-bottom:0'>%1</p>").arg(escaped(line));
     }
     return html + QStringLiteral("</body></html>");
 }
@@ -74,4 +91,29 @@ QString printedPageHtml(const PrintedPage &page)
 QString printedSheetHeader(const QString &edition, const QString &databaseDate)
 {
     return databaseDate.isEmpty() ? edition : edition + QStringLiteral(" — base de dados de ") + databaseDate;
+}
+
+QString printedListHtml(const PrintedList &list)
+{
+    QString html = QStringLiteral("<html><body style='font-size:10pt'>");
+    html += QStringLiteral("<p style='color:#000080'><b>%1</b></p>").arg(escaped(list.title));
+    html += QStringLiteral("<table cellspacing='0' cellpadding='2'>");
+    for (const QStringList &line : list.about)
+        html += QStringLiteral("<tr><td>%1:</td><td><b>%2</b></td></tr>")
+                    .arg(escaped(line.value(0)), escaped(line.value(1)));
+    html += QStringLiteral("</table><p></p>");
+
+    html +=
+        QStringLiteral("<table cellspacing='0' cellpadding='3' border='1' style='border-collapse:collapse' "
+                       "width='100%'><thead><tr>");
+    for (const QString &title : list.header)
+        html += QStringLiteral("<th align='left' bgcolor='#c0c0c0'>%1</th>").arg(escaped(title));
+    html += QStringLiteral("</tr></thead>");
+    for (const QStringList &row : list.rows) {
+        html += QStringLiteral("<tr>");
+        for (const QString &cell : row)
+            html += QStringLiteral("<td>%1</td>").arg(escaped(cell));
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table></body></html>");
 }

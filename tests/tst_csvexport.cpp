@@ -103,11 +103,11 @@ void TestCsvExport::bytesOfATable()
     };
     const QByteArray expected =
         QByteArray("\xEF\xBB\xBF") +
-        QStringLiteral("Código;Descrição;Palavras-chave;Edição\r\n"
-                       "=\"01\";Lavoura;trigo, milho;ZELT 2.0\r\n"
-                       "=\"0111-3/01\";\"Cobre; \"\"batido\"\"\nà mão\";;ZELT 2.1 - Subclasses\r\n"
-                       ";  espaços mantidos ;a;E\r\n"
-                       "=\"9\";\"=\"\"-lixo; \"\"\"\"reciclado\"\"\"\"\"\"\";=\"=1+1\";=\"@x\"\r\n")
+        QStringLiteral("\"Código\";\"Descrição\";\"Palavras-chave\";\"Edição\"\r\n"
+                       "\"01\";\"Lavoura\";\"trigo, milho\";\"ZELT 2.0\"\r\n"
+                       "\"0111-3/01\";\"Cobre; \"\"batido\"\"\nà mão\";\"\";\"ZELT 2.1 - Subclasses\"\r\n"
+                       "\"\";\"  espaços mantidos \";\"a\";\"E\"\r\n"
+                       "\"9\";\"\t-lixo; \"\"reciclado\"\"\";\"\t=1+1\";\"\t@x\"\r\n")
             .toUtf8();
     QCOMPARE(csvBytes(table), expected);
 }
@@ -116,9 +116,9 @@ void TestCsvExport::codesWithSeparatorsStayOneField()
 {
     CsvTable table{{QStringLiteral("c")}, {{QStringLiteral("1;2")}, {QStringLiteral("a\"b")}}, {0}};
     QCOMPARE(csvBytes(table), QByteArray("\xEF\xBB\xBF"
-                                         "c\r\n"
-                                         "\"=\"\"1;2\"\"\"\r\n"
-                                         "=\"a\"\"b\"\r\n"));
+                                         "\"c\"\r\n"
+                                         "\"1;2\"\r\n"
+                                         "\"a\"\"b\"\r\n"));
 }
 
 void TestCsvExport::everyTextReadsBackWhole_data()

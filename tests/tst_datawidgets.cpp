@@ -140,10 +140,16 @@ void TestDataWidgets::leftClickOnRowMakesItCurrentThenRaisesCellClicked()
     // The code column counts as well as the description.
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 4, 0));
     QCOMPARE(rowsAtClick, QList<int>({2, 4}));
-    // Clicking the current row again is still a click; Ctrl does not unselect it.
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cellCentre(grid, 4, 0));
+    // Clicking the current row again is still a click.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 4, 0));
     QCOMPARE(rowsAtClick, QList<int>({2, 4, 4}));
     QCOMPARE(selectedRow(grid), 4);
+    // Ctrl and Shift clicks select more rows and open none.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cellCentre(grid, 1, 0));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCentre(grid, 2, 1));
+    QCOMPARE(rowsAtClick, QList<int>({2, 4, 4}));
+    QCOMPARE(grid.selectionModel()->selectedRows().size(), 3); // 4, then 1 and 2
+    QCOMPARE(f.query->currentRow(), 2);
 }
 
 void TestDataWidgets::otherClicksAndKeysRaiseNothing_data()

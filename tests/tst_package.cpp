@@ -147,7 +147,7 @@ void TestPackage::controlFields()
     QVERIFY2(QRegularExpression("\nMaintainer: [^<\n]+ <[^@>\\s]+@[^>\\s]+>\n").match(fields.out).hasMatch(),
              qPrintable(fields.out));
     // Computed from the programs' libraries, not written by hand.
-    for (const char *library : {"libqt6widgets6", "libsqlite3-0", "libmdb3", "libc6"})
+    for (const char *library : {"libqt6widgets6", "libsqlite3-0", "libmdb3", "libxlsxwriter4", "libc6"})
         QVERIFY2(
             fields.out.contains(QRegularExpression(QStringLiteral("Depends: .*\\b%1 \\(>= ").arg(library))),
             qPrintable(fields.out));

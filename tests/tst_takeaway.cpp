@@ -3,8 +3,12 @@
 #include "app/LinkLabel.h"
 #include "search/SearchHistory.h"
 #include "takeaway/PagedPrint.h"
+#include "takeaway/PrintedPage.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -19,6 +23,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "support/SpreadsheetReaders.h"
 #include "support/TinyClassification.h"
 #include "support/WindowDriver.h"
 
@@ -50,7 +55,39 @@ QString pdfText(const QString &path)
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
         return QStringLiteral("<pdftotext failed: %1>").arg(pdftotext.errorString());
-    return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    // Poppler gives the "fi" ligature as one character.
+    return QString::fromUtf8(pdftotext.readAllStandardOutput())
+        .replace(QChar(0xFB01), QLatin1String("fi"))
+        .simplified();
+}
+
+// The sheets of a PDF file, each as poppler reads it.
+QStringList pdfSheets(const QString &path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return {QStringLiteral("<pdftotext failed: %1>").arg(pdftotext.errorString())};
+    QStringList sheets = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
+    for (QString &sheet : sheets)
+        sheet = sheet.simplified();
+    if (!sheets.isEmpty() && sheets.last().isEmpty())
+        sheets.removeLast();
+    return sheets;
+}
+
+// The text cells of an .xlsx's sheet, row by row, as openpyxl reads them.
+QVector<QStringList> xlsxRows(const QString &path, const QString &sheet)
+{
+    QVector<QStringList> rows;
+    const QJsonObject book = readXlsx(path);
+    for (const QJsonValue &row : book.value(sheet).toObject().value(QStringLiteral("cells")).toArray()) {
+        QStringList texts;
+        for (const QJsonValue &cell : row.toArray())
+            texts.append(cell.toArray().at(0).toString());
+        rows.append(texts);
+    }
+    return rows;
 }
 
 QByteArray readAll(const QString &path)
@@ -70,7 +107,13 @@ private slots:
     void cleanup();
 
     void exportLinkSavesTheResults();
+    void formatChoiceIsRemembered();
     void saveKeyExportsALevelList();
+    void zeroResultsExportNothing();
+    void keysOnTheStructurePage();
+    void keysOnTheSubclassPage();
+    void printedResultsAreATable();
+    void severalRowsAreCopied();
     void failedExportSaysSoAndLeavesNothing();
     void cancelledExportWritesNothing();
 
@@ -86,6 +129,8 @@ private slots:
     void printKeyOnEveryLevelPage();
     void markupPrintedAsWritten();
     void suggestedNameOfACodeWithASlash();
+    void headingStaysWithItsText();
+    void noteDoesNotRepeatItsHeading();
 
 private:
     void search(const QString &text);
@@ -95,7 +140,10 @@ private:
     dialogs::Recorder m_recorder;
     std::unique_ptr<QTemporaryDir> m_out; // where the save dialog points, new for each test
     QString m_answer;                     // what the save dialog answers
+    QString m_answerFilter;               // the format the save dialog picks, when not empty
     QString m_suggested;
+    QStringList m_filters; // the save dialog's formats, and the one offered first
+    QString m_offeredFilter;
     QTemporaryDir m_settings;
 };
 
@@ -108,6 +156,9 @@ void TestTakeaway::init()
 {
     m_out = std::make_unique<QTemporaryDir>();
     m_suggested.clear();
+    m_answerFilter.clear();
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZELT"), QStringLiteral("ZELT"))
+        .remove(QStringLiteral("Exportacao"));
     m_recorder = dialogs::Recorder();
     m_recorder.onPrint = [this](QPrinter &printer) {
         if (m_answer.isEmpty())
@@ -118,6 +169,10 @@ void TestTakeaway::init()
     };
     m_recorder.onSaveFile = [this](QFileDialog &dialog) {
         m_suggested = dialog.selectedFiles().value(0);
+        m_filters = dialog.nameFilters();
+        m_offeredFilter = dialog.selectedNameFilter();
+        if (!m_answerFilter.isEmpty())
+            dialog.selectNameFilter(m_answerFilter);
         return m_answer;
     };
     dialogs::installRecorder(&m_recorder);
@@ -145,50 +200,84 @@ void TestTakeaway::search(const QString &text)
 void TestTakeaway::exportLinkSavesTheResults()
 {
     search(QStringLiteral("cobre"));
-    m_answer = m_out->filePath(QStringLiteral("resultado.csv"));
+    m_answer = m_out->filePath(QStringLiteral("resultado.xlsx"));
     auto *link = m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados"));
     QVERIFY(link && link->isVisible());
     clickLink(link);
 
     QCOMPARE(m_recorder.modalCount, 1);
-    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("pesquisa COBRE.csv"));
+    QCOMPARE(m_filters, (QStringList{QStringLiteral("Planilha (*.xlsx)"), QStringLiteral("CSV (*.csv)")}));
+    QCOMPARE(m_offeredFilter, QStringLiteral("Planilha (*.xlsx)"));
+    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("pesquisa COBRE.xlsx"));
     QCOMPARE(m_recorder.errors, QStringList());
-    const QByteArray expected =
-        QByteArray("\xEF\xBB\xBF") +
-        QStringLiteral("Código;Descrição;Palavras-chave;Edição\r\n"
-                       "=\"0620-2\";Cobre de reserva;cobre;Alfa Teste\r\n"
-                       "=\"0620-2\";\"Cobre; \"\"batido\"\"\nà mão\";cobre, batido, "
-                       "martelo;Alfa Teste\r\n"
-                       "=\"0620-2\";Envelhecimento de cata-vento de cobre;envelhecimento, "
-                       "cobre;Alfa Teste\r\n"
-                       "=\"0620-2\";Moinho de vento;moinho, vento, cobre;Alfa Teste\r\n")
-            .toUtf8();
-    QCOMPARE(readAll(m_answer), expected);
+    const QString edition = kEdition;
+    QCOMPARE(
+        xlsxRows(m_answer, QStringLiteral("Resultados")),
+        (QVector<QStringList>{
+            {QStringLiteral("Código"), QStringLiteral("Descrição"), QStringLiteral("Palavras-chave"),
+             QStringLiteral("Edição")},
+            {QStringLiteral("0620-2"), QStringLiteral("Cobre de reserva"), QStringLiteral("cobre"), edition},
+            {QStringLiteral("0620-2"), QStringLiteral("Cobre; \"batido\"\nà mão"),
+             QStringLiteral("cobre, batido, martelo"), edition},
+            {QStringLiteral("0620-2"), QStringLiteral("Envelhecimento de cata-vento de cobre"),
+             QStringLiteral("envelhecimento, cobre"), edition},
+            {QStringLiteral("0620-2"), QStringLiteral("Moinho de vento"),
+             QStringLiteral("moinho, vento, cobre"), edition}}));
+    const QVector<QStringList> about = xlsxRows(m_answer, QStringLiteral("Pesquisa"));
+    QCOMPARE(about.value(0), (QStringList{QStringLiteral("Edição"), edition}));
+    QVERIFY(about.contains({QStringLiteral("Texto pesquisado"), QStringLiteral("COBRE")}));
+    QVERIFY(about.contains({QStringLiteral("Resultados"), QStringLiteral("4")}));
+}
+
+void TestTakeaway::formatChoiceIsRemembered()
+{
+    search(QStringLiteral("moinho"));
+    // A name without extension takes the chosen format's.
+    m_answer = m_out->filePath(QStringLiteral("resultado"));
+    m_answerFilter = QStringLiteral("CSV (*.csv)");
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
+    QCOMPARE(readAll(m_answer + QStringLiteral(".csv")),
+             QByteArray("\xEF\xBB\xBF") +
+                 QStringLiteral("\"Código\";\"Descrição\";\"Palavras-chave\";\"Edição\"\r\n"
+                                "\"0620-2\";\"Moinho de vento\";\"moinho, vento, cobre\";\"Alfa Teste\"\r\n")
+                     .toUtf8());
+
+    // The next export, in a later run too, offers CSV first, in the folder chosen.
+    m_running.reset();
+    m_running = startWindow(m_folder.baseDirectory());
+    m_running->window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_running->window.get()));
+    pickEdition(*m_running, kEdition);
+    search(QStringLiteral("moinho"));
+    m_answer.clear();
+    m_answerFilter.clear();
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_offeredFilter, QStringLiteral("CSV (*.csv)"));
+    QCOMPARE(m_suggested, m_out->filePath(QStringLiteral("pesquisa MOINHO.csv")));
 }
 
 void TestTakeaway::saveKeyExportsALevelList()
 {
     browseDown(*m_running, {1}); // section B
-    m_answer = m_out->filePath(QStringLiteral("secao.csv"));
+    m_answer = m_out->filePath(QStringLiteral("secao.xlsx"));
     QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("secao B.csv"));
-    QCOMPARE(readAll(m_answer),
-             QByteArray("\xEF\xBB\xBF") +
-                 QStringLiteral("Código;Descrição;Edição\r\n=\"05\";%1;Alfa Teste\r\n"
-                                "=\"06\";%2;Alfa Teste\r\n")
-                     .arg(tiny::description(QStringLiteral("05")), tiny::description(QStringLiteral("06")))
-                     .toUtf8());
-
-    // The structure page has no list to export: the key does nothing there.
-    QTest::mouseClick(m_running->find<QPushButton>(QStringLiteral("BtnEstrutura")), Qt::LeftButton);
-    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(m_recorder.modalCount, 1);
+    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("secao B.xlsx"));
+    QCOMPARE(xlsxRows(m_answer, QStringLiteral("Divisões")),
+             (QVector<QStringList>{
+                 {QStringLiteral("Código"), QStringLiteral("Descrição"), QStringLiteral("Edição")},
+                 {QStringLiteral("05"), tiny::description(QStringLiteral("05")), kEdition},
+                 {QStringLiteral("06"), tiny::description(QStringLiteral("06")), kEdition}}));
+    // What the list is: the edition, then the section it belongs to.
+    QVERIFY(xlsxRows(m_answer, QStringLiteral("Pesquisa"))
+                .contains({QStringLiteral("Seção"),
+                           QStringLiteral("B — ") + tiny::description(QStringLiteral("B"))}));
 }
 
 void TestTakeaway::failedExportSaysSoAndLeavesNothing()
 {
     search(QStringLiteral("cobre"));
-    m_answer = m_out->filePath(QStringLiteral("sem-pasta/resultado.csv"));
+    m_answer = m_out->filePath(QStringLiteral("sem-pasta/resultado.xlsx"));
     QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(m_recorder.errors.size(), 1);
     QVERIFY2(m_recorder.errors[0].startsWith(QStringLiteral("Não foi possível gravar o arquivo")),
@@ -204,6 +293,138 @@ void TestTakeaway::cancelledExportWritesNothing()
     QCOMPARE(m_recorder.modalCount, 1);
     QCOMPARE(m_recorder.errors, QStringList());
     QVERIFY(QDir(m_out->path()).isEmpty());
+}
+
+void TestTakeaway::zeroResultsExportNothing()
+{
+    search(QStringLiteral("inexistente"));
+    QCOMPARE(m_running->text(QStringLiteral("LblNumeroRegistros")), QStringLiteral("0"));
+    m_answer = m_out->filePath(QStringLiteral("vazio.xlsx"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    clickLink(m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados")));
+    QCOMPARE(m_recorder.warnings, (QStringList{QStringLiteral("Nenhum resultado para exportar."),
+                                               QStringLiteral("Nenhum resultado para exportar.")}));
+    QCOMPARE(m_recorder.modalCount, 0);
+    QVERIFY(QDir(m_out->path()).isEmpty());
+}
+
+void TestTakeaway::keysOnTheStructurePage()
+{
+    QTest::mouseClick(m_running->find<QPushButton>(QStringLiteral("BtnEstrutura")), Qt::LeftButton);
+    QCOMPARE(m_running->page(), 1);
+    for (const char *name : {"LblExportar_TbsEstrutura", "LblImprimir_TbsEstrutura"})
+        QVERIFY(m_running->find<LinkLabel>(QLatin1String(name))->isVisible());
+    const QString a = tiny::description(QStringLiteral("A"));
+    const QString b = tiny::description(QStringLiteral("B"));
+
+    m_answer = m_out->filePath(QStringLiteral("estrutura.xlsx"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
+    QCOMPARE(xlsxRows(m_answer, QStringLiteral("Seções")),
+             (QVector<QStringList>{
+                 {QStringLiteral("Seção"), QStringLiteral("Da divisão"), QStringLiteral("Até a divisão"),
+                  QStringLiteral("Descrição"), QStringLiteral("Edição")},
+                 {QStringLiteral("A"), QStringLiteral("01"), QStringLiteral("01"), a, kEdition},
+                 {QStringLiteral("B"), QStringLiteral("05"), QStringLiteral("06"), b, kEdition}}));
+
+    m_answer = m_out->filePath(QStringLiteral("estrutura.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    const QString text = pdfText(m_answer);
+    for (const QString &expected :
+         {QStringLiteral("Estrutura da classificação"), QStringLiteral("A 01 01 ") + a,
+          QStringLiteral("B 05 06 ") + b, QStringLiteral("Página 1 de 1")})
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral("\n in \n") + text));
+
+    QApplication::clipboard()->clear();
+    auto *grid = m_running->find<DataGrid>(QStringLiteral("DBGEstrutura"));
+    QVERIFY(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("A\t%1\nB\t%2").arg(a, b));
+}
+
+void TestTakeaway::keysOnTheSubclassPage()
+{
+    browseDown(*m_running, {1, 1, 1, 1, 0}); // subclass 06202/01
+    QCOMPARE(m_running->page(), 6);
+    QVERIFY(m_running->find<LinkLabel>(QStringLiteral("LblExportarAtividades_TbsSubClasse"))->isVisible());
+
+    m_answer = m_out->filePath(QStringLiteral("atividades.xlsx"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
+    QCOMPARE(QFileInfo(m_suggested).fileName(), QStringLiteral("atividades 0620-2-01.xlsx"));
+    QCOMPARE(xlsxRows(m_answer, QStringLiteral("Atividades")),
+             (QVector<QStringList>{{QStringLiteral("Código"), QStringLiteral("Descrição"),
+                                    QStringLiteral("Palavras-chave"), QStringLiteral("Edição")},
+                                   {QStringLiteral("0620-2/01"), QStringLiteral("Cobre; \"batido\"\nà mão"),
+                                    QStringLiteral("cobre, batido, martelo"), kEdition},
+                                   {QStringLiteral("0620-2/01"), QStringLiteral("Moinho de vento"),
+                                    QStringLiteral("moinho, vento, cobre"), kEdition}}));
+
+    // One line an activity, whatever line breaks its description holds.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(m_running->window.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("0620-2/01\tCobre; \"batido\" à mão\n0620-2/01\tMoinho de vento"));
+}
+
+void TestTakeaway::printedResultsAreATable()
+{
+    search(QStringLiteral("cobre"));
+    auto *link = m_running->find<LinkLabel>(QStringLiteral("LblImprimirResultados"));
+    QVERIFY(link && link->isVisible());
+    m_answer = m_out->filePath(QStringLiteral("resultados.pdf"));
+    clickLink(link);
+    QCOMPARE(m_recorder.errors, QStringList());
+    const QString text = pdfText(m_answer);
+    for (const QString &expected :
+         {QStringLiteral("Resultado da pesquisa"), QStringLiteral("Texto pesquisado: COBRE"),
+          QStringLiteral("Edição: Alfa Teste"), QStringLiteral("Resultados: 4"),
+          QStringLiteral("Código Descrição"), QStringLiteral("0620-2 Cobre de reserva"),
+          QStringLiteral("0620-2 Moinho de vento"), QStringLiteral("Página 1 de 1")})
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral("\n in \n") + text));
+    // The edition is printed once, above the list, not in every row.
+    QCOMPARE(text.count(kEdition), 2); // the sheet's header and the list's own line
+
+    // Ctrl+P prints the same page.
+    m_answer = m_out->filePath(QStringLiteral("teclas.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(pdfText(m_answer), text);
+}
+
+void TestTakeaway::severalRowsAreCopied()
+{
+    search(QStringLiteral("cobre"));
+    auto *grid = m_running->find<DataGrid>(QStringLiteral("DbgPesquisa"));
+    const QStringList codes = columnTexts(grid, 0);
+    const QStringList descriptions = columnTexts(grid, grid->model()->columnCount() - 1);
+    QCOMPARE(codes.size(), 4);
+    const auto lines = [&](std::initializer_list<int> rows) {
+        QStringList texts;
+        for (const int row : rows)
+            texts.append(codes[row] + QLatin1Char('\t') + descriptions[row]);
+        return texts.join(QLatin1Char('\n'));
+    };
+    const auto copied = [this, grid] {
+        QApplication::clipboard()->clear();
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        return QApplication::clipboard()->text();
+    };
+
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(copied(), lines({1, 2}));
+    // Ctrl+click adds a row, and opens nothing.
+    const QRect last = grid->visualRect(grid->model()->index(3, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, last.center());
+    QCOMPARE(m_running->page(), 7);
+    QCOMPARE(copied(), lines({1, 2, 3}));
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(copied(), lines({0, 1, 2, 3}));
+    // A plain move selects one row again.
+    QTest::keyClick(grid, Qt::Key_Up);
+    QCOMPARE(copied(), lines({2}));
 }
 
 // The tooltip the application shows when the pointer rests on a row.
@@ -427,7 +648,6 @@ void TestTakeaway::printKeyOnEveryLevelPage_data()
 
 // Ctrl+P prints the level page on show, whichever level it is; elsewhere it does nothing.
 void TestTakeaway::printKeyOnEveryLevelPage()
-{
     QFETCH(QVector<int>, rows);
     QFETCH(int, page);
     QFETCH(QString, heading);
@@ -444,41 +664,78 @@ void TestTakeaway::printKeyOnEveryLevelPage()
     QCOMPARE(m_recorder.modalCount, 1);
     const QString text = pdfText(m_answer);
     QVERIFY2(text.contains(heading), qPrintable(heading + QStringLiteral("\n in \n") + text));
-}
-
 // A description holding markup characters is printed as written, on its own page and in its
 // class's list.
 void TestTakeaway::markupPrintedAsWritten()
-{
     const QString description = QStringLiteral("Pás <b>largas</b> & hélices &amp; <i");
     browseDown(*m_running, {1, 1, 0, 0}); // class 06101
     m_answer = m_out->filePath(QStringLiteral("classe.pdf"));
-    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
     QString text = pdfText(m_answer);
     QVERIFY2(text.contains(QStringLiteral("0610-1/01 ") + description), qPrintable(text));
-
     browseDown(*m_running, {1, 1, 0, 0, 0}); // its subclass
     m_answer = m_out->filePath(QStringLiteral("subclasse.pdf"));
-    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(m_recorder.errors, QStringList());
     text = pdfText(m_answer);
     QVERIFY2(text.contains(QStringLiteral("Subclasse: 0610-1/01 ") + description), qPrintable(text));
-}
-
 // The name the save dialog suggests for results of a code search is one file in the folder it
 // opens, not a path into a folder named after the code's first part.
 void TestTakeaway::suggestedNameOfACodeWithASlash()
-{
     search(QStringLiteral("0620-2/02"));
     m_answer.clear(); // the dialog is cancelled
     clickLink(m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados")));
-    QCOMPARE(m_recorder.modalCount, 1);
     const QFileInfo suggested(m_suggested);
     QCOMPARE(suggested.absolutePath(), QDir::homePath());
     QVERIFY2(suggested.fileName().endsWith(QLatin1String(".csv")), qPrintable(m_suggested));
     QVERIFY2(suggested.fileName().contains(QLatin1String("0620-2")) &&
                  suggested.fileName().contains(QLatin1String("02.csv")),
              qPrintable(m_suggested));
+// A heading at a sheet's foot moves to the next sheet with its text, wherever the list above it
+// ends; nothing is lost or printed twice.
+void TestTakeaway::headingStaysWithItsText()
+    PrintedPage page;
+    page.heading = QStringLiteral("Classificação de teste");
+    page.hierarchy = {{QStringLiteral("Classe"), QStringLiteral("0620-2"), QStringLiteral("Moagem eólica")}};
+    page.childrenTitle = QStringLiteral("Subclasses");
+    page.notes = {{QStringLiteral("Esta classe compreende"),
+                   QStringLiteral("primeira linha\nsegunda linha\nterceira linha\nquarta linha")}};
+    int atTheFoot = 0;
+    for (int children = 30; children <= 80; ++children) {
+        page.children.clear();
+        for (int i = 1; i <= children; ++i)
+            page.children.append(
+                {QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("filho")});
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_out->filePath(QStringLiteral("notas-%1.pdf").arg(children)));
+        QCOMPARE(printPaged(printer, printedPageHtml(page), QStringLiteral("Cabeçalho")), QString());
+        const QStringList sheets = pdfSheets(printer.outputFileName());
+        const QString all = sheets.join(QLatin1Char(' '));
+        QCOMPARE(all.count(QStringLiteral("Esta classe compreende")), 1);
+        for (const char *line : {"primeira linha", "segunda linha", "terceira linha", "quarta linha"})
+            QVERIFY2(all.count(QLatin1String(line)) == 1,
+                     qPrintable(QStringLiteral("%1 children: %2")
+                                    .arg(children)
+                                    .arg(sheets.join(QStringLiteral("\n----\n")))));
+        for (const QString &sheet : sheets) {
+            if (sheet.contains(QStringLiteral("Esta classe compreende"))) {
+                QVERIFY2(sheet.contains(QStringLiteral("segunda linha")),
+                         qPrintable(QStringLiteral("%1 children: %2").arg(children).arg(sheet)));
+                if (sheet.startsWith(QStringLiteral("Cabeçalho Esta classe compreende")))
+                    ++atTheFoot; // the heading opens its sheet
+            }
+        }
+    // Some of the lengths did bring the heading to a sheet's edge.
+    QVERIFY(atTheFoot > 0);
+void TestTakeaway::noteDoesNotRepeatItsHeading()
+    const QVector<PrintedPage::Note> notes =
+        printedNotes(1, {QString(), QStringLiteral("Esta seção compreende:\nlavoura lunar\npesca estelar"),
+                         QStringLiteral("ESTA SEÇÃO COMPREENDE TAMBÉM\n"),
+                         QStringLiteral("Esta seção não compreende a mineração de cometas"), QString()});
+    QCOMPARE(notes.size(), 2);
+    QCOMPARE(notes[0].heading, QStringLiteral("Esta seção compreende"));
+    QCOMPARE(notes[0].text, QStringLiteral("lavoura lunar\npesca estelar"));
+    // A first line that goes on past the heading is the note's own text.
+    QCOMPARE(notes[1].heading, QStringLiteral("Esta seção não compreende"));
+    QCOMPARE(notes[1].text, QStringLiteral("Esta seção não compreende a mineração de cometas"));
 }
 
 QTEST_MAIN(TestTakeaway)

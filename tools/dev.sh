@@ -36,6 +36,9 @@ packages=(
     default-jre-headless
     libcommons-lang3-java
     libcommons-logging-java
+    libxlsxwriter-dev
+    python3-openpyxl
+    libreoffice-calc-nogui
 )
 
 install_packages() {

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -20,6 +21,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <cstdio>
 #include <cstring>
@@ -128,7 +130,9 @@ int main(int argc, char *argv[])
     recorder.onSaveFile = [&](QFileDialog &dialog) {
         QApplication::processEvents();
         pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
-        return QDir(outDir).filePath(currentStep + QStringLiteral(".csv"));
+        const bool spreadsheet = dialog.selectedNameFilter().contains(QLatin1String("xlsx"));
+        return QDir(outDir).filePath(currentStep +
+                                     (spreadsheet ? QStringLiteral(".xlsx") : QStringLiteral(".csv")));
     };
     recorder.onPrint = [&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -164,8 +168,8 @@ int main(int argc, char *argv[])
         window.setFixedSize(clientSize);
     QApplication::processEvents();
 
-    const QVector<TourStep> steps =
-        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + personSteps();
+    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() +
+                                    takeawaySteps() + spreadsheetSteps() + personSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
@@ -189,6 +193,16 @@ int main(int argc, char *argv[])
             }
         }
         const QString pdf = QDir(outDir).filePath(currentStep + QStringLiteral(".pdf"));
+        // A small workbook is drawn as LibreOffice prints it.
+        const QFileInfo workbook(QDir(outDir).filePath(currentStep + QStringLiteral(".xlsx")));
+        if (workbook.isFile() && workbook.size() < 200000 && !QFile::exists(pdf) &&
+            QProcess::execute(
+                QStringLiteral("soffice"),
+                {QStringLiteral("-env:UserInstallation=") +
+                     QUrl::fromLocalFile(base.filePath(QStringLiteral("lo-profile"))).toString(),
+                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                 QStringLiteral("--outdir"), outDir, workbook.filePath()}) != 0)
+            std::fprintf(stderr, "cannot draw %s with LibreOffice\n", qPrintable(workbook.filePath()));
         if (QFile::exists(pdf) &&
             QProcess::execute(QStringLiteral("pdftoppm"),
                               {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
