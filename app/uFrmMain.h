@@ -131,6 +131,8 @@ private:
     // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
     void attachTakeaway();
     void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
+    // Names, roles and colours for screen readers and dark palettes (app/uFrmMainAccessibility.cpp).
+    void describeForScreenReaders();
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
