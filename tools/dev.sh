@@ -32,6 +32,9 @@ packages=(
     appstream
     lintian
     file
+    dbus-daemon
+    at-spi2-core
+    python3-pyatspi
 )
 
 install_packages() {
