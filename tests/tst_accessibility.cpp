@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -134,6 +135,8 @@ private Q_SLOTS:
     void gridsNamedByTitleAndCellsByColumn();
     void searchCountAndTextReadAndAnnounced();
     void notesReadAsTextUnderTheirHeadings();
+    void helpWindowShownPageAndExamplesAsText();
+    void messageBoxTextAndButtonRead();
     void textsReadableUnderDarkPalettes_data();
     void textsReadableUnderDarkPalettes();
     void lightPaletteKeepsTheDesignedColours();
@@ -392,6 +395,58 @@ void TestAccessibility::notesReadAsTextUnderTheirHeadings()
     TFrmPopupNota popup;
     popup.MostraNotas(QString(), QStringLiteral("CCOMPRE 05 e outros"), QString(), QString(), QString(), 2);
     QVERIFY(inspected);
+}
+
+void TestAccessibility::helpWindowShownPageAndExamplesAsText()
+{
+    auto r = startTiny();
+    bool inspected = false;
+    m_recorder.onModal = [&inspected](QDialog &help) {
+        QWidget *shown = help.findChild<QStackedWidget *>(QStringLiteral("PgcPrincipal"))->currentWidget();
+        QCOMPARE(shown->objectName(), QStringLiteral("TbsPesquisaAvancada"));
+        walk(of(&help), [shown](QAccessibleInterface *iface) {
+            auto *widget = qobject_cast<QWidget *>(iface->object());
+            QWidget *itsPage = widget ? pageOf(widget) : nullptr;
+            if (itsPage && itsPage != shown)
+                QFAIL(qPrintable(widget->objectName() + QStringLiteral(" of a hidden page")));
+        });
+        const auto memo = [&help](const char *name) {
+            return of(help.findChild<QWidget *>(QLatin1String(name)));
+        };
+        QCOMPARE(memo("Memo6")->text(QAccessible::Name), QStringLiteral("Exemplo"));
+        QCOMPARE(memo("Memo7")->text(QAccessible::Name), QStringLiteral("Busca"));
+        QAccessibleTextInterface *examples = memo("Memo6")->textInterface();
+        QVERIFY(examples);
+        QVERIFY(examples->text(0, examples->characterCount()).contains(QStringLiteral("automov*")));
+        QVERIFY(memo("ScrPesquisaAvancadaLinha1")->state().invisible);
+        QCOMPARE(memo("Label5")->role(), QAccessible::Link);
+        QCOMPARE(memo("Label5")->text(QAccessible::Name), QStringLiteral("Sobre a Pesquisa..."));
+        inspected = true;
+    };
+    clickLink(r->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2"))); // "Pesquisa Avançada..."
+    QVERIFY(inspected);
+}
+
+// The program's own boxes, shown for real: their text and their button reach the reader.
+void TestAccessibility::messageBoxTextAndButtonRead()
+{
+    dialogs::installRecorder(nullptr);
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+        QWidget *box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        walk(of(box), [&texts](QAccessibleInterface *iface) {
+            if (!iface->state().invisible)
+                texts << QString::number(iface->role()) + QLatin1Char(' ') + iface->text(QAccessible::Name);
+        });
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    dialogs::showWarning(nullptr, QStringLiteral("Esta Classificação está Congelada!"));
+    QVERIFY2(texts.contains(QString::number(QAccessible::StaticText) +
+                            QStringLiteral(" Esta Classificação está Congelada!")),
+             qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY2(texts.contains(QString::number(QAccessible::Button) + QStringLiteral(" OK")),
+             qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void TestAccessibility::textsReadableUnderDarkPalettes_data()
