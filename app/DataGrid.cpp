@@ -184,6 +184,14 @@ QColor DataGrid::columnColor(int column) const
     return column >= 0 && column < m_colors.size() ? m_colors[column] : QColor();
 }
 
+void DataGrid::setColumnColor(int column, const QColor &color)
+{
+    if (column < 0 || column >= m_colors.size())
+        return;
+    m_colors[column] = color;
+    viewport()->update();
+}
+
 void DataGrid::setColumnsResizable(bool resizable)
 {
     horizontalHeader()->setSectionResizeMode(resizable ? QHeaderView::Interactive : QHeaderView::Fixed);

@@ -38,6 +38,7 @@ public:
     QString columnField(int column) const;
     void setColumnField(int column, const QString &field);
     QColor columnColor(int column) const;
+    void setColumnColor(int column, const QColor &color);
     void setColumnsResizable(bool resizable);
     // The columns fit the grid's width: the code columns are as wide as their titles and texts
     // need, the last column takes the rest and elides what does not fit (whole in a tooltip).

@@ -78,6 +78,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     bindWidgets();
     bindKeyboard();
     attachTakeaway();
+    describeForScreenReaders();
     guard([this] { FormCreate(); });
 }
 

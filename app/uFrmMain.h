@@ -150,6 +150,9 @@ private:
     void saveList(const PageList &list);
     // The grid of the page on show; nullptr on the home and subclass pages.
     DataGrid *pageGrid() const;
+    void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
+    // Names, roles and colours for screen readers and dark palettes (app/uFrmMainAccessibility.cpp).
+    void describeForScreenReaders();
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;

@@ -50,6 +50,15 @@ void QueryTableModel::setColumnTitle(int column, const QString &title)
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
 }
 
+void QueryTableModel::setAccessibleColumnTitle(int column, const QString &title)
+{
+    if (column < 0 || column >= m_columns.size())
+        return;
+    m_accessibleTitles.resize(m_columns.size());
+    m_accessibleTitles[column] = title;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
 int QueryTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_query.recordCount();
@@ -83,5 +92,10 @@ QVariant QueryTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < m_columns.size())
         return m_columns.at(section).title;
+    if (orientation == Qt::Horizontal && role == Qt::AccessibleTextRole && section >= 0 &&
+        section < m_columns.size()) {
+        const QString title = m_accessibleTitles.value(section);
+        return title.isEmpty() ? m_columns.at(section).title : title;
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

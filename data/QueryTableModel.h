@@ -24,6 +24,9 @@ public:
     void setColumnField(int column, const QString &field);
     QString columnTitle(int column) const;
     void setColumnTitle(int column, const QString &title);
+    // The title a screen reader gives the column's cells (Qt::AccessibleTextRole), also where the
+    // shown title is empty or a sentence; unset, the shown title.
+    void setAccessibleColumnTitle(int column, const QString &title);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -38,4 +41,5 @@ private:
     Query &m_query;
     QVector<BoundColumn> m_columns;
     QVector<int> m_fields; // each column's position in the query's result, -1 when absent
+    QVector<QString> m_accessibleTitles;
 };

@@ -39,6 +39,9 @@ packages=(
     libxlsxwriter-dev
     python3-openpyxl
     libreoffice-calc-nogui
+    dbus-daemon
+    at-spi2-core
+    python3-pyatspi
 )
 
 install_packages() {

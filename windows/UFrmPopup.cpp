@@ -7,6 +7,7 @@
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
 #include "ui_UFrmPopup.h"
+#include "windows/PopupAccessibility.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -98,6 +99,7 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
     titles->setPalette(titleColors);
 
     bindWidgets();
+    describeHelpWindow(this);
 }
 
 TFrmPopup::~TFrmPopup() = default;

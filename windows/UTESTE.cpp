@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/WindowLook.h"
 #include "ui_UTESTE.h"
+#include "windows/PopupAccessibility.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -64,6 +65,7 @@ TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_un
     for (QLabel *text : {ui->LblNotaExplicativa_Texto, ui->LblCompreende_Texto, ui->LblTambemCompreende_Texto,
                          ui->LblNaoCompreende_Texto, ui->LblNotas_Texto})
         text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    describeNotesPopup(this);
 }
 
 TFrmPopupNota::~TFrmPopupNota() = default;

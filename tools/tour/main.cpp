@@ -2,7 +2,8 @@
 // a copy of DATABASE, walks the scripted steps and saves a picture of the window after each one
 // (plus one of every message box or modal window a step raised) into OUTDIR. --size gives the
 // window's client size (as a maximised window on that screen would have it; the designed 804x585
-// by default), --scale the screen's scale factor.
+// by default), --scale the screen's scale factor, --palette a system palette to build the window
+// under ("escuro" dark or "contraste" high contrast).
 #include "Tour.h"
 
 #include "app/Application.h"
@@ -67,6 +68,7 @@ int main(int argc, char *argv[])
     // The options are read before the application exists: the scale factor must be set first.
     std::vector<char *> rest{argv[0]};
     QSize clientSize;
+    QString paletteName;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
@@ -79,6 +81,8 @@ int main(int argc, char *argv[])
                 return 2;
             }
             clientSize = QSize(width, height);
+        } else if (std::strcmp(argv[i], "--palette") == 0 && hasValue) {
+            paletteName = QString::fromLocal8Bit(argv[++i]);
         } else {
             rest.push_back(argv[i]);
         }
@@ -86,11 +90,17 @@ int main(int argc, char *argv[])
     int restCount = int(rest.size());
     QApplication application(restCount, rest.data());
     nameApplication();
+    if (!paletteName.isEmpty() && !setTourPalette(paletteName)) {
+        std::fprintf(stderr, "--palette needs escuro or contraste\n");
+        return 2;
+    }
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: zelt-tour [--size WxH] [--scale FACTOR] DATABASE OUTDIR\n");
+        std::fprintf(
+            stderr,
+            "usage: zelt-tour [--size WxH] [--scale FACTOR] [--palette escuro|contraste] DATABASE OUTDIR\n");
         return 2;
     }
     const QString database = arguments[1];
