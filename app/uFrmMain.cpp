@@ -8,6 +8,7 @@
 // there already; fillers only reload queries and set column titles or fields.
 #include "app/uFrmMain.h"
 
+#include "app/ClickThroughPopup.h"
 #include "app/Dialogs.h"
 #include "app/DisplayText.h"
 #include "app/LinkLabel.h"
@@ -17,7 +18,9 @@
 #include "search/SearchKeywords.h"
 #include "ui_uFrmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QShowEvent>
@@ -38,8 +41,10 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     initResources();
     ui->setupUi(this);
     m_designedSize = size();
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Only a least size: every page grows with the window, none shrinks below its design.
+    setMinimumSize(m_designedSize);
+    // Message boxes and the file dialog, which have no icon of their own, show the program's.
+    QApplication::setWindowIcon(programIcon());
     setFont(windowFont());
 
     // Designed labels marked autoSize take the size of their text in the font actually used.
@@ -73,11 +78,14 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
         label->setAutoFillBackground(true);
     }
 
+    makeHistoryLinks();
     growWithWindow();
     makeValuesSelectable();
     bindWidgets();
     bindKeyboard();
     attachTakeaway();
+    if (const QCompleter *completions = ui->EdtPesquisa->completer())
+        new ClickThroughPopup(completions->popup());
     guard([this] { FormCreate(); });
 }
 
@@ -100,32 +108,12 @@ void TFrmMain::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    holdBorder();
     guard([this] { FormShow(); });
-}
-
-void TFrmMain::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        holdBorder();
-}
-
-// The border is fixed: in its designed size the window cannot be resized by dragging (its least
-// and largest sizes are the same), also after a restore from maximised; maximised, it may take
-// the screen, which the window manager sizes.
-void TFrmMain::holdBorder()
-{
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        setMinimumSize(m_designedSize);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(m_designedSize);
-    }
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
+    rememberPlace();
     guard([this] { FormClose(); });
     QMainWindow::closeEvent(event);
 }
@@ -175,6 +163,8 @@ void TFrmMain::FormShow()
     // The dispatcher is not run for this first showing of the home page: typing goes to the
     // search box all the same.
     ui->EdtPesquisa->setFocus(Qt::OtherFocusReason);
+    m_history.visit(pageOnShow());
+    updateHistoryLinks();
 }
 
 void TFrmMain::FormClose()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/NavigationState.h"
+#include "app/PageHistory.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
 
+class LinkLabel;
 class QLabel;
 class RecentSearches;
 class SearchKeywords;
@@ -32,6 +34,10 @@ public:
     ~TFrmMain() override;
 
     NavigationState nav;
+
+    // Shows the window where it stood when the last run closed it, on a screen where it fits;
+    // maximised on the first run.
+    void showPlaced();
 
     // Handlers and operations are public so that tests and the screenshot tour drive them as
     // the user's clicks would.
@@ -66,6 +72,10 @@ public:
     void AbrePaginaClasse();
     void AbrePaginaSubClasse();
     void AbrePaginaPesquisa();
+
+    // Back and forward through the pages visited in this run (app/uFrmMainHistory.cpp).
+    void goBack();
+    void goForward();
 
     // Hierarchy browser
     void CarregaEstrutura();
@@ -112,7 +122,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
@@ -124,13 +133,24 @@ private:
     void makeValuesSelectable();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
-    void holdBorder();
+    // Where the window stood when it closed, for the next run (app/uFrmMainPlacement.cpp).
+    void rememberPlace();
     void requireEdition() const;
     // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
     void jumpFromResults();
     // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
     void attachTakeaway();
     void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
+
+    // Page history (app/uFrmMainHistory.cpp): the links beside the header's, the page left noted
+    // before a move, the page reached noted after it, a visit shown again.
+    void makeHistoryLinks();
+    void updateHistoryLinks();
+    void noteLeaving();
+    void noteArrival(const PageVisit &left);
+    PageVisit pageOnShow() const;
+    void showVisit(const PageVisit &visit);
+    void travel(const PageVisit *visit);
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
@@ -142,4 +162,8 @@ private:
     QString m_searchWords; // the word list of the search on show, which its results explain
     QString m_saveFolder;
     RecentSearches *m_recentSearches = nullptr;
+    PageHistory m_history;
+    bool m_travelling = false; // showing a visit again: no new one is noted
+    LinkLabel *m_backLink = nullptr;
+    LinkLabel *m_forwardLink = nullptr;
 };

@@ -26,12 +26,14 @@ packages=(
     xauth
     openbox
     x11-utils
+    xdotool
     poppler-utils
     dpkg-dev
     desktop-file-utils
     appstream
     lintian
     file
+    qt6-translations-l10n
 )
 
 install_packages() {

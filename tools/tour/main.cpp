@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Dialogs.h"
+#include "app/QtTranslation.h"
 #include "data/UDtmMain.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ int main(int argc, char *argv[])
     int restCount = int(rest.size());
     QApplication application(restCount, rest.data());
     nameApplication();
+    installQtPortuguese(application);
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
