@@ -83,10 +83,18 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     makeValuesSelectable();
     bindWidgets();
     bindKeyboard();
+    makeDatabaseLinks();
     attachTakeaway();
     if (const QCompleter *completions = ui->EdtPesquisa->completer())
         new ClickThroughPopup(completions->popup());
-    guard([this] { FormCreate(); });
+    // A start that cannot open its database says so once the window stands (see showEvent).
+    try {
+        FormCreate();
+    } catch (const DataError &error) {
+        m_startFailure = error.message();
+    } catch (const std::exception &error) {
+        m_startFailure = QString::fromLocal8Bit(error.what());
+    }
 }
 
 TFrmMain::~TFrmMain() = default;
@@ -109,6 +117,8 @@ void TFrmMain::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     guard([this] { FormShow(); });
+    if (!m_startFailure.isEmpty())
+        offerOtherDatabaseAfterFailure();
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)
@@ -118,17 +128,22 @@ void TFrmMain::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-void TFrmMain::FormCreate()
+QString TFrmMain::connectionStringFor(const QString &databaseFile) const
 {
     QString directory = m_baseDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : m_baseDirectory;
     if (!directory.endsWith(QLatin1Char('/')))
         directory += QLatin1Char('/');
     // A file named on the command line is quoted, so that a ';' in its name does not end the value.
-    const QChar quote = m_databaseFile.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
-    const QString dataSource = m_databaseFile.isEmpty() ? directory + QStringLiteral("Database\\ZELT.mdb")
-                                                        : quote + m_databaseFile + quote;
-    DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                                        dataSource + QStringLiteral(";Persist Security Info=False"));
+    const QChar quote = databaseFile.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
+    const QString dataSource = databaseFile.isEmpty() ? directory + QStringLiteral("Database\\ZELT.mdb")
+                                                      : quote + databaseFile + quote;
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dataSource +
+           QStringLiteral(";Persist Security Info=False");
+}
+
+void TFrmMain::FormCreate()
+{
+    DtmMain.ADCMain.setConnectionString(connectionStringFor(m_databaseFile));
     try {
         DtmMain.ADCMain.open();
         DtmMain.QryClassificacao.open();
@@ -165,6 +180,7 @@ void TFrmMain::FormShow()
     ui->EdtPesquisa->setFocus(Qt::OtherFocusReason);
     m_history.visit(pageOnShow());
     updateHistoryLinks();
+    showDatabaseName();
 }
 
 void TFrmMain::FormClose()

@@ -77,6 +77,11 @@ public:
     void goBack();
     void goForward();
 
+    // Another database opened from inside the program (app/uFrmMainDatabase.cpp): the file
+    // dialog, and a file, which replaces the open one only if it opens.
+    void openDatabaseDialog();
+    void openDatabase(const QString &file);
+
     // Hierarchy browser
     void CarregaEstrutura();
     void CarregaSecaoEstrutura();
@@ -152,6 +157,12 @@ private:
     void showVisit(const PageVisit &visit);
     void travel(const PageVisit *visit);
 
+    // The database in use (app/uFrmMainDatabase.cpp).
+    QString connectionStringFor(const QString &databaseFile) const;
+    void makeDatabaseLinks();
+    void showDatabaseName();
+    void offerOtherDatabaseAfterFailure();
+
     TDtmMain &DtmMain;
     QString m_baseDirectory;
     QString m_databaseFile;
@@ -166,4 +177,6 @@ private:
     bool m_travelling = false; // showing a visit again: no new one is noted
     LinkLabel *m_backLink = nullptr;
     LinkLabel *m_forwardLink = nullptr;
+    QString m_startFailure; // why the start could not open its database, shown once the window stands
+    LinkLabel *m_recentLink = nullptr;
 };

@@ -67,10 +67,9 @@ void standOn(Query &list, int level, const QString &code)
 // The links stand in the header just left of its own links and follow its right edge.
 void TFrmMain::makeHistoryLinks()
 {
-    const auto makeLink = [this](const QString &caption, const QString &tip, int x) {
+    const auto makeLink = [this](const char *name, const QString &caption, const QString &tip, int x) {
         auto *link = new LinkLabel(ui->PnlCabecalho);
-        link->setObjectName(caption == QLatin1String("« Voltar") ? QStringLiteral("LblVoltar")
-                                                                 : QStringLiteral("LblAvancar"));
+        link->setObjectName(QLatin1String(name));
         link->setText(caption);
         link->setToolTip(tip);
         link->setCursor(Qt::PointingHandCursor);
@@ -78,11 +77,10 @@ void TFrmMain::makeHistoryLinks()
         link->move(x, ui->PnlLinks->y() + 7);
         return link;
     };
-    m_backLink = makeLink(QStringLiteral("« Voltar"),
+    m_backLink = makeLink("LblVoltar", QStringLiteral("« Voltar"),
                           QStringLiteral("Voltar à página anterior (Alt+Esquerda)"), ui->PnlLinks->x() - 100);
-    m_forwardLink =
-        makeLink(QStringLiteral("Avançar »"), QStringLiteral("Avançar à página seguinte (Alt+Direita)"),
-                 ui->PnlLinks->x() - 48);
+    m_forwardLink = makeLink("LblAvancar", QStringLiteral("Avançar »"),
+                             QStringLiteral("Avançar à página seguinte (Alt+Direita)"), ui->PnlLinks->x() - 48);
     for (LinkLabel *link : {m_backLink, m_forwardLink}) {
         connect(link, &LinkLabel::mouseMoved, this, [this, link] { LblLinkCabecalho1MouseMove(link); });
         connect(link, &LinkLabel::mouseLeft, this, [this, link] { LblLinkCabecalho1MouseLeave(link); });

@@ -461,7 +461,9 @@ void TestMainWindow::windowFrame()
              qPrintable(db.error()));
     auto running = start(db.baseDirectory());
     TFrmMain *window = running->window.get();
-    QCOMPARE(window->windowTitle(), QStringLiteral("ZELTWeb"));
+    // The form's own title, then the open file and its folder.
+    QCOMPARE(window->windowTitle(), QStringLiteral("ZELTWeb - ZELT.mdb (%1)")
+                                        .arg(QDir::toNativeSeparators(db.baseDirectory() + "/Database")));
     // Resizable like any window: the designed size is only the least.
     QVERIFY(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);

@@ -146,7 +146,8 @@ void TestRealDisplay::titlesAsGiven()
     auto r =
         startMaximised({QStringLiteral("UPDATE ZELT_Classificacao SET Status = 1 WHERE Tabela = 'TST_2'")});
     QVERIFY(r);
-    QCOMPARE(title(r->window.get()), QStringLiteral("ZELTWeb"));
+    QCOMPARE(title(r->window.get()),
+             QStringLiteral("ZELTWeb - ZELT.mdb (%1/Database)").arg(m_db->baseDirectory()));
 
     QString seen;
     const auto closeWindow = [](QWidget &modal) { modal.close(); };

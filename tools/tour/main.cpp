@@ -132,6 +132,12 @@ int main(int argc, char *argv[])
         pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
         return QDir(outDir).filePath(currentStep + QStringLiteral(".csv"));
     };
+    // The open dialog is drawn, then cancelled: the tour keeps its database.
+    recorder.onOpenFile = [&](QFileDialog &dialog) {
+        QApplication::processEvents();
+        pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
+        return QString();
+    };
     recorder.onPrint = [&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QDir(outDir).filePath(currentStep + QStringLiteral(".pdf")));
@@ -167,7 +173,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     const QVector<TourStep> steps =
-        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + personSteps();
+        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + personSteps() +
+        workdaySteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
