@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QShowEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <utility>
@@ -85,8 +86,12 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     bindKeyboard();
     makeDatabaseLinks();
     attachTakeaway();
-    if (const QCompleter *completions = ui->EdtPesquisa->completer())
+    if (const QCompleter *completions = ui->EdtPesquisa->completer()) {
         new ClickThroughPopup(completions->popup());
+        // The list is a window of its own: it takes the window's font, not the desktop's larger one.
+        completions->popup()->setFont(font());
+    }
+    QToolTip::setFont(font());
     // A start that cannot open its database says so once the window stands (see showEvent).
     try {
         FormCreate();

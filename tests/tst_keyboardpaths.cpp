@@ -243,6 +243,9 @@ void TestKeyboardPaths::clickOnSearchWithTheCompletionsOpen()
     QCompleter *completer = box->completer();
     QVERIFY(completer);
     QTRY_VERIFY(completer->popup()->isVisible());
+    // In the window's own font, as the tooltips.
+    QCOMPARE(QFontInfo(completer->popup()->font()).pixelSize(), QFontInfo(r->window->font()).pixelSize());
+    QCOMPARE(QToolTip::font(), r->window->font());
     box->setText(QStringLiteral("lata"));
     auto *button = r->find<QPushButton>(QStringLiteral("BtnPesquisa"));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, inWindow(button, button->rect().center()));

@@ -630,13 +630,14 @@ void TestMainWindow::homePageTabOrder()
     // terms of use, then round to the header's links.
     QWidget *widget = running->find<QWidget>(QStringLiteral("EdtPesquisa"));
     QStringList chain;
-    for (int i = 0; i < 100 && chain.size() < 9; ++i) {
+    for (int i = 0; i < 100 && chain.size() < 11; ++i) {
         if (widget->isVisibleTo(running->window.get()) && (widget->focusPolicy() & Qt::TabFocus))
             chain.append(widget->objectName());
         widget = widget->nextInFocusChain();
     }
     QCOMPARE(chain, QStringList({"EdtPesquisa", "CmbClassificacao", "BtnPesquisa", "BtnEstrutura", "RdbCodigo",
-                                 "RdbAlfabetica", "LblLicenca", "LblLinkCabecalho1", "LblLinkCabecalho2"}));
+                                 "RdbAlfabetica", "LblLicenca", "LblAbrirBanco", "LblBancosRecentes",
+                                 "LblLinkCabecalho1", "LblLinkCabecalho2"}));
 }
 
 void TestMainWindow::levelPageWidgets_data()
