@@ -253,6 +253,7 @@ void DataGrid::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
     m_pressedRow = event->button() == Qt::LeftButton && index.isValid() ? index.row() : -1;
+    m_lastPress.start();
     QTableView::mousePressEvent(event);
 }
 
@@ -275,6 +276,12 @@ void DataGrid::mouseReleaseEvent(QMouseEvent *event)
 // the page it opened: it must not count as a click of its own.
 void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    // Its first press went to another widget: this grid changes nothing, not even its current row.
+    if (!m_lastPress.isValid() || m_lastPress.elapsed() > QApplication::doubleClickInterval()) {
+        event->accept();
+        m_pressedRow = -1;
+        return;
+    }
     QTableView::mouseDoubleClickEvent(event);
     m_pressedRow = -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QTableView>
 #include <QVector>
 
@@ -79,4 +80,5 @@ private:
     bool m_following = false;
     bool m_fitsWidth = false;
     int m_pressedRow = -1;
+    QElapsedTimer m_lastPress; // since this grid's last press, for telling its own double-clicks
 };

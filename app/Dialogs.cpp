@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QPushButton>
 
 namespace dialogs {
 
@@ -43,6 +44,34 @@ void showWarning(QWidget *parent, const QString &text)
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool offerOtherDatabase(QWidget *parent, const QString &message)
+{
+    if (g_recorder) {
+        g_recorder->errors.append(message);
+        return g_recorder->openOtherDatabase;
+    }
+    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok, parent);
+    QPushButton *other = box.addButton(QStringLiteral("Abrir outro arquivo..."), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == other;
+}
+
+QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)
+{
+    if (!g_recorder)
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+    ++g_recorder->modalCount;
+    QFileDialog dialog(parent, caption, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    const QString answer = g_recorder->onOpenFile ? g_recorder->onOpenFile(dialog) : QString();
+    dialog.close();
+    return answer;
 }
 
 int execModal(QDialog &dialog)

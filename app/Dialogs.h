@@ -26,6 +26,13 @@ void showError(QWidget *parent, const QString &message);
 // The system's own "Aviso" box: the text, one OK button, no icon.
 void showWarning(QWidget *parent, const QString &text);
 
+// The message of a start that could not open its database, with the choice "Abrir outro
+// arquivo..." beside OK; true when the user takes it.
+bool offerOtherDatabase(QWidget *parent, const QString &message);
+
+// Asks for a file to open; the chosen path, or the empty text when the user cancels.
+QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
+
 // Shows a window modally and returns when it closes.
 int execModal(QDialog &dialog);
 
@@ -69,6 +76,10 @@ struct Recorder {
     std::function<void(QDialog &)> onModal;
     // The save dialog, shown, is handed to onSaveFile, which gives the answer; unset cancels.
     std::function<QString(QFileDialog &)> onSaveFile;
+    // The open dialog, shown, is handed to onOpenFile, which gives the answer; unset cancels.
+    std::function<QString(QFileDialog &)> onOpenFile;
+    // The answer to offerOtherDatabase, whose message is recorded among the errors.
+    bool openOtherDatabase = false;
     // Stands for the print dialog: sets up the printer and says whether to print; unset cancels.
     std::function<bool(QPrinter &)> onPrint;
     // Stands for a progress window: told how far the task has gone, returns false to cancel;

@@ -59,6 +59,6 @@ QString databaseOpenFailure(const QString &path, bool opened, const QString &det
         reason = QStringLiteral("o arquivo está danificado ou não é um banco de dados Access ou SQLite");
     QString message = QStringLiteral("Não foi possível abrir o banco de dados %1: %2.").arg(path, reason);
     if (!detail.isEmpty())
-        message += QStringLiteral("\n\n") + detail;
+        message += QStringLiteral("\n\nDetalhe: ") + detail; // the engine's own words, often English
     return message;
 }

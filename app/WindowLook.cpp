@@ -23,3 +23,15 @@ void setUnderlined(QLabel *label, bool underlined)
     if (font != label->font())
         label->setFont(font);
 }
+
+// Resources of a static library must be registered by hand, from the global namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+QIcon programIcon()
+{
+    initResources();
+    return QIcon(QStringLiteral(":/images/icon.png"));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 
 class QLabel;
 
@@ -11,3 +12,6 @@ QFont windowFont();
 
 // A link label's hover look: underlined while the pointer is over it, no style otherwise.
 void setUnderlined(QLabel *label, bool underlined);
+
+// The program's icon, for the title bar of every window it opens.
+QIcon programIcon();

@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Dialogs.h"
+#include "app/QtTranslation.h"
 #include "app/StartCheck.h"
 #include "app/uFrmMain.h"
 #include "data/UDtmMain.h"
@@ -22,8 +23,11 @@ int main(int argc, char *argv[])
         QCoreApplication application(argc, argv);
         commandLine.process(application);
     }
+    // Wrong arguments are answered from a shell without a display too.
+    commandLine.refuseWrongArguments(arguments);
 
     QApplication application(argc, argv);
+    installQtPortuguese(application);
     commandLine.process(application);
     dialogs::Recorder startMessages;
     if (commandLine.startCheck())
@@ -31,7 +35,7 @@ int main(int argc, char *argv[])
 
     TDtmMain DtmMain;
     TFrmMain FrmMain(DtmMain, QString(), commandLine.databaseFile());
-    FrmMain.showMaximized();
+    FrmMain.showPlaced();
     if (commandLine.startCheck())
         QTimer::singleShot(0, &FrmMain,
                            [&] { application.exit(reportStart(FrmMain, DtmMain, startMessages)); });

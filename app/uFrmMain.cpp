@@ -8,6 +8,7 @@
 // there already; fillers only reload queries and set column titles or fields.
 #include "app/uFrmMain.h"
 
+#include "app/ClickThroughPopup.h"
 #include "app/Dialogs.h"
 #include "app/DisplayText.h"
 #include "app/LinkLabel.h"
@@ -17,10 +18,13 @@
 #include "search/SearchKeywords.h"
 #include "ui_uFrmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QShowEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <utility>
@@ -38,8 +42,10 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     initResources();
     ui->setupUi(this);
     m_designedSize = size();
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Only a least size: every page grows with the window, none shrinks below its design.
+    setMinimumSize(m_designedSize);
+    // Message boxes and the file dialog, which have no icon of their own, show the program's.
+    QApplication::setWindowIcon(programIcon());
     setFont(windowFont());
 
     // Designed labels marked autoSize take the size of their text in the font actually used.
@@ -73,13 +79,28 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
         label->setAutoFillBackground(true);
     }
 
+    makeHistoryLinks();
     growWithWindow();
     makeValuesSelectable();
     bindWidgets();
     bindKeyboard();
+    makeDatabaseLinks();
     attachTakeaway();
     describeForScreenReaders();
-    guard([this] { FormCreate(); });
+    if (const QCompleter *completions = ui->EdtPesquisa->completer()) {
+        new ClickThroughPopup(completions->popup());
+        // The list is a window of its own: it takes the window's font, not the desktop's larger one.
+        completions->popup()->setFont(font());
+    }
+    QToolTip::setFont(font());
+    // A start that cannot open its database says so once the window stands (see showEvent).
+    try {
+        FormCreate();
+    } catch (const DataError &error) {
+        m_startFailure = error.message();
+    } catch (const std::exception &error) {
+        m_startFailure = QString::fromLocal8Bit(error.what());
+    }
 }
 
 TFrmMain::~TFrmMain() = default;
@@ -101,47 +122,34 @@ void TFrmMain::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    holdBorder();
     guard([this] { FormShow(); });
-}
-
-void TFrmMain::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        holdBorder();
-}
-
-// The border is fixed: in its designed size the window cannot be resized by dragging (its least
-// and largest sizes are the same), also after a restore from maximised; maximised, it may take
-// the screen, which the window manager sizes.
-void TFrmMain::holdBorder()
-{
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        setMinimumSize(m_designedSize);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(m_designedSize);
-    }
+    if (!m_startFailure.isEmpty())
+        offerOtherDatabaseAfterFailure();
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
+    rememberPlace();
     guard([this] { FormClose(); });
     QMainWindow::closeEvent(event);
 }
 
-void TFrmMain::FormCreate()
+QString TFrmMain::connectionStringFor(const QString &databaseFile) const
 {
     QString directory = m_baseDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : m_baseDirectory;
     if (!directory.endsWith(QLatin1Char('/')))
         directory += QLatin1Char('/');
     // A file named on the command line is quoted, so that a ';' in its name does not end the value.
-    const QChar quote = m_databaseFile.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
-    const QString dataSource = m_databaseFile.isEmpty() ? directory + QStringLiteral("Database\\ZELT.mdb")
-                                                        : quote + m_databaseFile + quote;
-    DtmMain.ADCMain.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                                        dataSource + QStringLiteral(";Persist Security Info=False"));
+    const QChar quote = databaseFile.contains(QLatin1Char('"')) ? QLatin1Char('\'') : QLatin1Char('"');
+    const QString dataSource = databaseFile.isEmpty() ? directory + QStringLiteral("Database\\ZELT.mdb")
+                                                      : quote + databaseFile + quote;
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dataSource +
+           QStringLiteral(";Persist Security Info=False");
+}
+
+void TFrmMain::FormCreate()
+{
+    DtmMain.ADCMain.setConnectionString(connectionStringFor(m_databaseFile));
     try {
         DtmMain.ADCMain.open();
         DtmMain.QryClassificacao.open();
@@ -176,6 +184,9 @@ void TFrmMain::FormShow()
     // The dispatcher is not run for this first showing of the home page: typing goes to the
     // search box all the same.
     ui->EdtPesquisa->setFocus(Qt::OtherFocusReason);
+    m_history.visit(pageOnShow());
+    updateHistoryLinks();
+    showDatabaseName();
 }
 
 void TFrmMain::FormClose()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/NavigationState.h"
+#include "app/PageHistory.h"
 
 #include <QMainWindow>
 
@@ -8,6 +9,7 @@
 #include <memory>
 
 class DataGrid;
+class LinkLabel;
 class QLabel;
 class RecentSearches;
 struct PageList;
@@ -34,6 +36,10 @@ public:
     ~TFrmMain() override;
 
     NavigationState nav;
+
+    // Shows the window where it stood when the last run closed it, on a screen where it fits;
+    // maximised on the first run.
+    void showPlaced();
 
     // Handlers and operations are public so that tests and the screenshot tour drive them as
     // the user's clicks would.
@@ -68,6 +74,15 @@ public:
     void AbrePaginaClasse();
     void AbrePaginaSubClasse();
     void AbrePaginaPesquisa();
+
+    // Back and forward through the pages visited in this run (app/uFrmMainHistory.cpp).
+    void goBack();
+    void goForward();
+
+    // Another database opened from inside the program (app/uFrmMainDatabase.cpp): the file
+    // dialog, and a file, which replaces the open one only if it opens.
+    void openDatabaseDialog();
+    void openDatabase(const QString &file);
 
     // Hierarchy browser
     void CarregaEstrutura();
@@ -125,7 +140,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     // Binds widgets to the data module and every signal to its handler (app/uFrmMainBindings.cpp).
@@ -137,7 +151,8 @@ private:
     void makeValuesSelectable();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
-    void holdBorder();
+    // Where the window stood when it closed, for the next run (app/uFrmMainPlacement.cpp).
+    void rememberPlace();
     void requireEdition() const;
     // CopiaCodigosPesquisa for a level page entered from the results; on failure, back to them.
     void jumpFromResults();
@@ -154,6 +169,22 @@ private:
     // Names, roles and colours for screen readers and dark palettes (app/uFrmMainAccessibility.cpp).
     void describeForScreenReaders();
 
+    // Page history (app/uFrmMainHistory.cpp): the links beside the header's, the page left noted
+    // before a move, the page reached noted after it, a visit shown again.
+    void makeHistoryLinks();
+    void updateHistoryLinks();
+    void noteLeaving();
+    void noteArrival(const PageVisit &left);
+    PageVisit pageOnShow() const;
+    void showVisit(const PageVisit &visit);
+    void travel(const PageVisit *visit);
+
+    // The database in use (app/uFrmMainDatabase.cpp).
+    QString connectionStringFor(const QString &databaseFile) const;
+    void makeDatabaseLinks();
+    void showDatabaseName();
+    void offerOtherDatabaseAfterFailure();
+
     TDtmMain &DtmMain;
     QString m_baseDirectory;
     QString m_databaseFile;
@@ -163,4 +194,10 @@ private:
     std::unique_ptr<SearchKeywords> m_searchKeywords;
     QString m_searchWords; // the word list of the search on show, which its results explain
     RecentSearches *m_recentSearches = nullptr;
+    PageHistory m_history;
+    bool m_travelling = false; // showing a visit again: no new one is noted
+    LinkLabel *m_backLink = nullptr;
+    LinkLabel *m_forwardLink = nullptr;
+    QString m_startFailure; // why the start could not open its database, shown once the window stands
+    LinkLabel *m_recentLink = nullptr;
 };

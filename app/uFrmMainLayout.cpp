@@ -29,6 +29,8 @@ void TFrmMain::growWithWindow()
     auto *header = new GrowingLayout(ui->PnlCabecalho, kDesignedHeader);
     header->widen(ui->ImgLinePrincipal);
     header->followRight(ui->PnlLinks);
+    header->followRight(m_backLink);
+    header->followRight(m_forwardLink);
 
     for (int index = 1; index < ui->PgcPrincipal->count(); ++index) {
         QWidget *page = ui->PgcPrincipal->widget(index);

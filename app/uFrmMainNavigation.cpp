@@ -54,6 +54,12 @@ void standOn(Query &list, const char *column, const QString &code)
 
 void TFrmMain::PgcPrincipalChange(QObject *)
 {
+    noteLeaving();
+    PageVisit left;
+    left.page = -1;
+    if (const PageVisit *previous = m_history.current())
+        left = *previous;
+
     nav.NotaExplicativa.clear();
     nav.Compreende.clear();
     nav.TambemCompreende.clear();
@@ -66,7 +72,9 @@ void TFrmMain::PgcPrincipalChange(QObject *)
         nav.VeioDaPesquisa = 0;
         LimpaCodigos();
         MudaCaptionLink(1);
+        // The last search stays in the box, all selected: typing replaces it, Enter runs it again.
         ui->EdtPesquisa->setFocus();
+        ui->EdtPesquisa->selectAll();
         break;
     case PageEstrutura:
         nav.VeioDaPesquisa = 0;
@@ -125,7 +133,6 @@ void TFrmMain::PgcPrincipalChange(QObject *)
         LimpaCodigos();
         nav.VeioDaPesquisa = 1;
         nav.TextoPesquisa = ui->EdtPesquisa->text();
-        ui->EdtPesquisa->clear();
         const SearchOrder order = searchOrder(ui->RdbCodigo->isChecked(), nav.DescricaoClassificacao);
         nav.OrdemPesquisa = order.OrdemPesquisa;
         nav.FiltroSubClasse = order.FiltroSubClasse;
@@ -137,6 +144,7 @@ void TFrmMain::PgcPrincipalChange(QObject *)
     default:
         break;
     }
+    noteArrival(left);
 }
 
 void TFrmMain::LimpaCodigos()

@@ -39,7 +39,10 @@ bool RecentSearches::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_box && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down && !m_completer->popup()->isVisible() &&
         m_model->rowCount() > 0) {
-        m_completer->setCompletionPrefix(m_box->text());
+        // A text all selected (the last search, kept on going home) is about to be replaced:
+        // every recent search is offered.
+        const bool replacing = m_box->hasSelectedText() && m_box->selectedText() == m_box->text();
+        m_completer->setCompletionPrefix(replacing ? QString() : m_box->text());
         m_completer->complete();
         return true;
     }

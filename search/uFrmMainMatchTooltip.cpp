@@ -85,6 +85,7 @@ void TFrmMain::showMatchExplanation()
         return;
     grid->scrollTo(current);
     const QRect cell = grid->visualRect(current);
+    // Gone after a while, or at once on any key (app/uFrmMainKeyboard.cpp).
     QToolTip::showText(grid->viewport()->mapToGlobal(cell.bottomLeft()), matchExplanation(current.row()),
-                       grid->viewport());
+                       grid->viewport(), QRect(), 8000);
 }

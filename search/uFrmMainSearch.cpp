@@ -18,6 +18,17 @@ void TFrmMain::BtnPesquisaClick()
         return;
     }
     requireEdition();
+    // A text over the limit is refused here, before the page changes: the box keeps it for
+    // shortening and the page on show stays.
+    const QString prepared = doubleApostrophes(trimSearchText(RemoveAcentos(ui->EdtPesquisa->text())));
+    if (prepared.size() > MaxSearchTextLength) {
+        dialogs::showWarning(this,
+                             QStringLiteral("O texto da pesquisa é longo demais (mais de %1 caracteres). "
+                                            "Encurte-o e pesquise de novo.")
+                                 .arg(MaxSearchTextLength));
+        ui->EdtPesquisa->setFocus();
+        return;
+    }
     AbrePaginaPesquisa();
 }
 

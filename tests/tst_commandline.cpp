@@ -54,12 +54,22 @@ void TestCommandLine::textAnswers_data()
                              << "";
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << "--database <FILE>"
                           << "";
-    QTest::newRow("empty value") << QStringList{"--database", ""} << true << 1 << ""
+    // Wrong arguments are refused before any display is needed too, not by Qt's platform error.
+    QTest::newRow("empty value") << QStringList{"--database", ""} << false << 1 << ""
                                  << "--database needs a file name";
-    QTest::newRow("unknown option") << QStringList{"--databse", "x.mdb"} << true << 1 << ""
+    QTest::newRow("unknown option") << QStringList{"--databse", "x.mdb"} << false << 1 << ""
                                     << "Unknown option 'databse'";
-    QTest::newRow("bare file") << QStringList{"x.mdb"} << true << 1 << ""
-                               << "unexpected argument 'x.mdb'; give a database with --database FILE";
+    QTest::newRow("bogus") << QStringList{"--bogus"} << false << 1 << ""
+                           << "Unknown option 'bogus'";
+    QTest::newRow("two files") << QStringList{"x.mdb", "y.mdb"} << false << 1 << ""
+                               << "unexpected argument 'y.mdb'; give one database file";
+    QTest::newRow("file and --database")
+        << QStringList{"--database", "x.mdb", "y.mdb"} << false << 1 << ""
+        << "unexpected argument 'y.mdb'; the database is given with --database already";
+    // Qt's own options are Qt's: -style takes its value, and only the unknown one is refused.
+    QTest::newRow("Qt option beside a bogus one")
+        << QStringList{"-style", "fusion", "--bogus"} << false << 1 << ""
+        << "Unknown option 'bogus'";
 }
 
 void TestCommandLine::textAnswers()
@@ -88,6 +98,8 @@ void TestCommandLine::opensHomePage_data()
         << QStringList{} << QDir(QStringLiteral(ZELT_SAMPLE_DB)).absolutePath();
     QTest::newRow("relative to the current folder")
         << QStringList{"--database", "copy.mdb"} << m_dir.filePath(QStringLiteral("copy.mdb"));
+    QTest::newRow("file alone, as a file manager gives it")
+        << QStringList{"copy.mdb"} << m_dir.filePath(QStringLiteral("copy.mdb"));
     QTest::newRow("name with ; and quotes")
         << QStringList{"--database=" + m_dir.filePath(QStringLiteral("a;b 'c'.mdb"))}
         << m_dir.filePath(QStringLiteral("a;b 'c'.mdb"));

@@ -104,6 +104,7 @@ private slots:
     void memosHoldTheirLines_data();
     void memosHoldTheirLines();
     void termsAreSixParagraphs();
+    void growsWithTheWindow();
 };
 
 void TestHelpWindow::opensOnRequestedPage_data()
@@ -131,7 +132,10 @@ void TestHelpWindow::opensOnRequestedPage()
         QCOMPARE(window.windowTitle(), caption);
         QCOMPARE(pageShown(window), page);
         QCOMPARE(window.size(), QSize(488, 359));
-        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QCOMPARE(window.minimumSize(), QSize(488, 359));
+        QCOMPARE(window.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        QVERIFY(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+        QVERIFY(!window.windowIcon().isNull());
         // The advanced-search page is taller than the window and scrolls.
         auto *scroll = window.findChild<QScrollArea *>(QStringLiteral("ScrPesquisaAvancada"));
         if (pagina == 3)
@@ -392,6 +396,46 @@ void TestHelpWindow::termsAreSixParagraphs()
     QCOMPARE(lines.size(), 11);
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(lines[i].trimmed().isEmpty(), i % 2 == 1);
+}
+
+// Enlarged, the window gives its width to the texts and rules, moves the top links to its right
+// edge and its height to the synonym table; the advanced-search page scrolls while it is taller
+// than the window, down to its last example.
+void TestHelpWindow::growsWithTheWindow()
+{
+    Synonyms synonyms({kCreateSynonyms});
+    const QStringList errors = openHelp(synonyms.dtm, 3, [&](QDialog &window) {
+        auto *scroll = window.findChild<QScrollArea *>(QStringLiteral("ScrPesquisaAvancada"));
+        auto *memo = window.findChild<QPlainTextEdit *>(QStringLiteral("Memo4"));
+        auto *example = window.findChild<QPlainTextEdit *>(QStringLiteral("Memo6"));
+        auto *last = window.findChild<QPlainTextEdit *>(QStringLiteral("Memo11"));
+        QVERIFY(scroll->verticalScrollBar()->isVisible());
+        QVERIFY(last->geometry().bottom() <= scroll->widget()->height());
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        QApplication::processEvents();
+        const QRect lastSeen(last->mapTo(scroll->viewport(), QPoint(0, 0)), last->size());
+        QVERIFY(scroll->viewport()->rect().contains(lastSeen));
+        const int memoWidth = memo->width();
+        const int linkRight = link(window, QStringLiteral("Label12"))->geometry().right();
+        const int exampleWidth = example->width();
+
+        window.resize(1200, 900);
+        QApplication::processEvents();
+        QTRY_COMPARE(window.size(), QSize(1200, 900));
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        const int gained = scroll->viewport()->width() - 488;
+        QVERIFY2(gained > 600, qPrintable(QString::number(gained)));
+        QVERIFY(memo->width() >= memoWidth + gained);
+        QVERIFY(link(window, QStringLiteral("Label12"))->geometry().right() >= linkRight + gained);
+        QCOMPARE(example->width(), exampleWidth);
+
+        click(window, QStringLiteral("Label14")); // the synonym table
+        QApplication::processEvents();
+        auto *grid = window.findChild<DataGrid *>(QStringLiteral("DBGrid1"));
+        QVERIFY2(grid->height() > 285 + 400, qPrintable(QString::number(grid->height())));
+        QVERIFY(grid->geometry().bottom() < window.height());
+    });
+    QCOMPARE(errors, QStringList());
 }
 
 QTEST_MAIN(TestHelpWindow)

@@ -265,7 +265,7 @@ void TestInputPath::enterPressesFocusedButtons()
     QCOMPARE(r->page(), 1);
 }
 
-// Backspace and Alt+Left go where the nearest upward link goes; Alt+Home goes home; in the
+// Backspace and Alt+Up go where the nearest upward link goes; Alt+Home goes home; in the
 // search box Backspace only deletes.
 void TestInputPath::keysGoUpAndHome()
 {
@@ -283,7 +283,7 @@ void TestInputPath::keysGoUpAndHome()
     QCOMPARE(r->page(), 6);
     const QVector<int> upwards = {5, 4, 3, 2, 1};
     for (int i = 0; i < upwards.size(); ++i) {
-        QTest::keyClick(window, i % 2 ? Qt::Key_Left : Qt::Key_Backspace,
+        QTest::keyClick(window, i % 2 ? Qt::Key_Up : Qt::Key_Backspace,
                         i % 2 ? Qt::AltModifier : Qt::NoModifier);
         QCOMPARE(r->page(), upwards[i]);
     }

@@ -461,10 +461,14 @@ void TestMainWindow::windowFrame()
              qPrintable(db.error()));
     auto running = start(db.baseDirectory());
     TFrmMain *window = running->window.get();
-    QCOMPARE(window->windowTitle(), QStringLiteral("ZELTWeb"));
-    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    // The form's own title, then the open file and its folder.
+    QCOMPARE(window->windowTitle(), QStringLiteral("ZELTWeb - ZELT.mdb (%1)")
+                                        .arg(QDir::toNativeSeparators(db.baseDirectory() + "/Database")));
+    // Resizable like any window: the designed size is only the least.
+    QVERIFY(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->minimumSize(), QSize(804, 585));
+    QCOMPARE(window->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     QCOMPARE(window->size(), QSize(804, 585));
     QCOMPARE(window->palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(QFontInfo(window->font()).pixelSize(), 11);
@@ -622,15 +626,18 @@ void TestMainWindow::homePageTabOrder()
                  {{1, QStringLiteral("Atual"), QStringLiteral("T_A"), 0, QStringLiteral("2023-01-01")}})),
              qPrintable(db.error()));
     auto running = start(db.baseDirectory());
-    QWidget *widget = running->find<QWidget>(QStringLiteral("CmbClassificacao"));
+    // In the order the page reads: the box and the edition beside it, the buttons, the sort, the
+    // terms of use, then round to the header's links.
+    QWidget *widget = running->find<QWidget>(QStringLiteral("EdtPesquisa"));
     QStringList chain;
-    for (int i = 0; i < 100 && chain.size() < 6; ++i) {
+    for (int i = 0; i < 100 && chain.size() < 11; ++i) {
         if (widget->isVisibleTo(running->window.get()) && (widget->focusPolicy() & Qt::TabFocus))
             chain.append(widget->objectName());
         widget = widget->nextInFocusChain();
     }
-    QCOMPARE(chain, QStringList({"CmbClassificacao", "EdtPesquisa", "BtnPesquisa", "BtnEstrutura",
-                                 "RdbCodigo", "RdbAlfabetica"}));
+    QCOMPARE(chain, QStringList({"EdtPesquisa", "CmbClassificacao", "BtnPesquisa", "BtnEstrutura", "RdbCodigo",
+                                 "RdbAlfabetica", "LblLicenca", "LblAbrirBanco", "LblBancosRecentes",
+                                 "LblLinkCabecalho1", "LblLinkCabecalho2"}));
 }
 
 void TestMainWindow::levelPageWidgets_data()

@@ -208,7 +208,8 @@ void TestNavigation::structureEntryStartsOver()
     QCOMPARE(r->window->nav.VeioDaPesquisa, 0);
     QCOMPARE(levelCodes(r->window->nav), kNoCodes);
     QCOMPARE(columnTexts(sections, 0), QStringList({"A", "B"}));
-    QCOMPARE(sections->currentIndex().row(), 0);
+    // Going up, the list stands on the section the class belongs to.
+    QCOMPARE(sections->currentIndex().row(), 1);
     QCOMPARE(sections->columnTitle(2), QString());
 
     auto *novaPesquisa = r->find<LinkLabel>("LblLinkNovaPesquisa");
@@ -384,7 +385,7 @@ void TestNavigation::searchPageEntry()
     QCOMPARE(r->page(), 7);
     QCOMPARE(nav.VeioDaPesquisa, 1);
     QCOMPARE(nav.TextoPesquisa, QStringLiteral("cobre"));
-    QCOMPARE(r->find<QLineEdit>("EdtPesquisa")->text(), QString());
+    QCOMPARE(r->find<QLineEdit>("EdtPesquisa")->text(), QStringLiteral("cobre")); // kept for going home
     QCOMPARE(nav.OrdemPesquisa, ordem);
     QCOMPARE(nav.FiltroSubClasse, filtro);
     QCOMPARE(levelCodes(nav), kNoCodes);
@@ -424,7 +425,7 @@ void TestNavigation::listActivities()
     QCOMPARE(r->page(), 7);
     QCOMPARE(r->window->nav.OrigemPesquisa, origem);
     QCOMPARE(r->window->nav.TextoPesquisa, texto);
-    QCOMPARE(r->find<QLineEdit>("EdtPesquisa")->text(), QString());
+    QCOMPARE(r->find<QLineEdit>("EdtPesquisa")->text(), texto); // the code searched, kept for going home
     QCOMPARE(r->text("LblNumeroRegistros"), found);
     QCOMPARE(m_recorder.errors, QStringList());
 }

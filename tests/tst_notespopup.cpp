@@ -57,6 +57,7 @@ private slots:
     void captionsFollowLevel();
     void longNoteScrollsInItsOwnBox();
     void boxesShareTheHeightByTheirText();
+    void sectionsFillTheEnlargedPopup();
 };
 
 void TestNotesPopup::sectionsFollowTheirText_data()
@@ -231,6 +232,26 @@ void TestNotesPopup::boxesShareTheHeightByTheirText()
         QApplication::processEvents();
         QCOMPARE(outer->geometry(), popup.rect());
         QVERIFY(child(popup, "PnlTambemCompreende")->height() > longer);
+    });
+}
+
+// Short notes in a popup with room to spare, as maximised on a large screen: the shown sections
+// share all of its height, none left empty below them.
+void TestNotesPopup::sectionsFillTheEnlargedPopup()
+{
+    showNotes({"", "a", "", "c", ""}, 2, [&](QDialog &popup) {
+        QVERIFY(popup.windowFlags() & Qt::WindowMaximizeButtonHint);
+        QVERIFY(!popup.windowIcon().isNull());
+        auto *outer = popup.findChild<QScrollArea *>(QStringLiteral("ScrollBox1"));
+        for (const QSize size : {QSize(522, 600), QSize(1900, 1000)}) {
+            popup.resize(size);
+            QApplication::processEvents();
+            const int first = child(popup, "PnlCompreende")->height();
+            const int second = child(popup, "PnlNaoCompreende")->height();
+            QCOMPARE(first + second, outer->viewport()->height());
+            QVERIFY(qAbs(first - second) <= 1);
+            QCOMPARE(outer->verticalScrollBar()->maximum(), 0);
+        }
     });
 }
 

@@ -151,6 +151,16 @@ void TestPackage::controlFields()
         QVERIFY2(
             fields.out.contains(QRegularExpression(QStringLiteral("Depends: .*\\b%1 \\(>= ").arg(library))),
             qPrintable(fields.out));
+    // Qt's own texts in Portuguese come from a package of data, no library.
+    QVERIFY2(fields.out.contains(QRegularExpression(QStringLiteral("Depends: .*\\bqt6-translations-l10n\\b"))),
+             qPrintable(fields.out));
+    // A file manager opens an Access file with the program.
+    QFile entry(unpacked("usr/share/applications/" + kAppId + ".desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString desktop = QString::fromUtf8(entry.readAll());
+    QVERIFY2(desktop.contains(QLatin1String("\nExec=zelt %f\n")), qPrintable(desktop));
+    QVERIFY2(desktop.contains(QRegularExpression(QStringLiteral("\nMimeType=.*application/vnd\\.ms-access;"))),
+             qPrintable(desktop));
     const ProgramRun description = runProgram(QStringLiteral("dpkg-deb"), {"-f", m_package, "Description"});
     const QStringList lines = description.out.split('\n');
     QVERIFY2(lines.size() > 4 && lines.constFirst().contains("ZELT classification"),

@@ -26,6 +26,7 @@ packages=(
     xauth
     openbox
     x11-utils
+    xdotool
     poppler-utils
     dpkg-dev
     desktop-file-utils
@@ -42,6 +43,7 @@ packages=(
     dbus-daemon
     at-spi2-core
     python3-pyatspi
+    qt6-translations-l10n
 )
 
 install_packages() {

@@ -2,6 +2,7 @@
 
 #include "app/DataGrid.h"
 #include "app/Dialogs.h"
+#include "app/GrowingLayout.h"
 #include "app/LinkLabel.h"
 #include "app/WindowLook.h"
 #include "data/DataError.h"
@@ -15,6 +16,10 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 // Resources of a static library must be registered by hand, from the global namespace.
 static void initResources()
@@ -24,6 +29,8 @@ static void initResources()
 
 namespace
 {
+
+const QSize kDesignedSize(488, 359);
 
 // The memos of this window are parts of its fixed layout (an example beside its explanation), so
 // none scrolls on its own: a wheel turn over one goes on to the page that holds it, and neither
@@ -62,10 +69,13 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
 {
     initResources();
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(programIcon());
     setFont(windowFont());
-    setFixedSize(488, 359);
+    // The designed size is the least; a larger window gives its room to the texts.
+    setMinimumSize(kDesignedSize);
+    resize(kDesignedSize);
 
     // Designed labels marked autoSize take the size of their text in the font actually used.
     for (QLabel *label : findChildren<QLabel *>()) {
@@ -98,11 +108,42 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
     titleColors.setColor(QPalette::Window, grayText);
     titles->setPalette(titleColors);
 
+    growWithWindow();
     bindWidgets();
     describeHelpWindow(this);
 }
 
 TFrmPopup::~TFrmPopup() = default;
+
+// Each page's rules and explanation texts widen with the window and the links at the top right
+// follow its edge; the synonym table takes the extra height. The examples set side by side keep
+// their designed width. A page taller than the window scrolls.
+void TFrmPopup::growWithWindow()
+{
+    auto *fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(ui->PgcPrincipal);
+    for (QScrollArea *page :
+         {ui->ScrTbsLicenca, ui->ScrSobrePesquisa, ui->ScrPesquisaAvancada, ui->ScrollBox1}) {
+        QWidget *content = page->widget();
+        QSize designed(kDesignedSize.width(), std::max(kDesignedSize.height(), content->minimumHeight()));
+        if (content->minimumHeight() > kDesignedSize.height())
+            designed.rwidth() -=
+                page->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, page->verticalScrollBar());
+        auto *layout = new GrowingLayout(content, designed);
+        for (QWidget *child : content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QString name = child->objectName();
+            const bool topRow = child->y() < 20;
+            if (topRow && child->x() > designed.width() / 3)
+                layout->followRight(child);
+            else if (auto *grid = qobject_cast<DataGrid *>(child))
+                layout->setList(grid);
+            else if (name.endsWith(QLatin1String("Linha1")) || name.endsWith(QLatin1String("Linha2")) ||
+                     (qobject_cast<QPlainTextEdit *>(child) && child->width() > designed.width() * 3 / 4))
+                layout->widen(child);
+        }
+    }
+}
 
 void TFrmPopup::bindWidgets()
 {

@@ -44,6 +44,7 @@ public:
 
 private:
     void bindWidgets();
+    void growWithWindow();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
     void centreOnMainWindow();

@@ -6,11 +6,14 @@
 #include "windows/PopupAccessibility.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace
 {
@@ -46,12 +49,55 @@ const LevelCaptions kLevelCaptions[] = {
      "Esta subclasse não compreende"},
 };
 
+// A note's text has the keyboard focus, yet its box does the scrolling: the arrows up and down
+// and the page keys scroll the box (with Shift they still select).
+class KeysScrollTheBox : public QObject
+{
+public:
+    KeysScrollTheBox(QLabel *text, QScrollArea *box) : QObject(text), m_box(box)
+    {
+        text->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        QScrollBar *bar = m_box->verticalScrollBar();
+        switch (key->key()) {
+        case Qt::Key_Down:
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            return true;
+        case Qt::Key_Up:
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            return true;
+        case Qt::Key_PageDown:
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            return true;
+        case Qt::Key_PageUp:
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QScrollArea *m_box;
+};
+
 } // namespace
 
 TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmPopupNota>())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(programIcon());
     setFont(windowFont());
     // The designed size is the smallest; the user may enlarge the popup for a long note.
     setMinimumSize(522, 522);
@@ -61,10 +107,21 @@ TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_un
                             ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas})
         heading->setContentsMargins(7, 0, 0, 0);
     ui->Label5->adjustSize();
-    // The notes can be selected and copied, never edited.
-    for (QLabel *text : {ui->LblNotaExplicativa_Texto, ui->LblCompreende_Texto, ui->LblTambemCompreende_Texto,
-                         ui->LblNaoCompreende_Texto, ui->LblNotas_Texto})
+    // The notes can be selected and copied, never edited; Tab goes from note to note, and only
+    // to them.
+    const std::pair<QLabel *, QScrollArea *> notes[] = {
+        {ui->LblNotaExplicativa_Texto, ui->ScrNotaExplicativa},
+        {ui->LblCompreende_Texto, ui->ScrCompreende},
+        {ui->LblTambemCompreende_Texto, ui->ScrTambemCompreende},
+        {ui->LblNaoCompreende_Texto, ui->ScrNaoCompreende},
+        {ui->LblNotas_Texto, ui->ScrNotas}};
+    ui->ScrollBox1->setFocusPolicy(Qt::NoFocus);
+    for (const auto &[text, box] : notes) {
         text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        text->setFocusPolicy(Qt::StrongFocus);
+        box->setFocusPolicy(Qt::NoFocus);
+        new KeysScrollTheBox(text, box);
+    }
     describeNotesPopup(this);
 }
 
@@ -106,6 +163,13 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
     }
     ui->PnlNoResult->setVisible(!shown);
     shareHeight();
+    // The keyboard starts in the first note shown, so that the keys scroll, select and copy it.
+    for (const auto &section : sections) {
+        if (section.panel->isVisibleTo(this)) {
+            section.label->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
 
     if (const QScreen *desktop = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -178,6 +242,18 @@ void TFrmPopupNota::shareHeight()
         }
         if (lastNeedy && wanted > spare)
             lastNeedy->height += left;
+    } else if (room > 0 && !shown.isEmpty() && height() > minimumHeight()) {
+        // In a popup enlarged beyond its design (maximised, say), the room to spare goes to the
+        // boxes in proportion to their heights, so that the sections fill the popup.
+        const int total = std::accumulate(shown.begin(), shown.end(), 0,
+                                          [](int sum, const Box *b) { return sum + b->height; });
+        int left = room;
+        for (Box *b : shown) {
+            const int share = int(qint64(room) * b->height / total);
+            b->height += share;
+            left -= share;
+        }
+        shown.last()->height += left;
     }
     for (Box *b : shown) {
         b->box->setFixedHeight(b->height);

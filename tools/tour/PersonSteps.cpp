@@ -100,10 +100,12 @@ QVector<TourStep> personSteps()
          }},
         {QStringLiteral("falha-ao-iniciar-sem-banco"),
          [](TourContext &) {
-             // A second window over a folder without Database/ZELT.mdb: its one error dialog.
+             // A second window over a folder without Database/ZELT.mdb: its one error dialog, once
+             // the window shows.
              QTemporaryDir empty;
              TDtmMain dtm;
              TFrmMain window(dtm, empty.path());
+             window.show();
          }},
     };
 }

@@ -39,6 +39,7 @@ QVector<TourStep> spreadsheetSteps();
 // Sets the system palette the window is built under: "escuro" (dark) or "contraste" (high
 // contrast); false for another name.
 bool setTourPalette(const QString &name);
+QVector<TourStep> workdaySteps();
 
 // Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
 void pickEdition(TourContext &tour, bool subclasses);

@@ -8,6 +8,7 @@
 
 #include "app/Application.h"
 #include "app/Dialogs.h"
+#include "app/QtTranslation.h"
 #include "data/UDtmMain.h"
 
 #include <QApplication>
@@ -94,6 +95,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "--palette needs escuro or contraste\n");
         return 2;
     }
+    installQtPortuguese(application);
     // The pictures show the window as its users see it: Portuguese month names.
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     const QStringList arguments = QApplication::arguments();
@@ -144,6 +146,12 @@ int main(int argc, char *argv[])
         return QDir(outDir).filePath(currentStep +
                                      (spreadsheet ? QStringLiteral(".xlsx") : QStringLiteral(".csv")));
     };
+    // The open dialog is drawn, then cancelled: the tour keeps its database.
+    recorder.onOpenFile = [&](QFileDialog &dialog) {
+        QApplication::processEvents();
+        pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
+        return QString();
+    };
     recorder.onPrint = [&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QDir(outDir).filePath(currentStep + QStringLiteral(".pdf")));
@@ -179,7 +187,7 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() +
-                                    takeawaySteps() + spreadsheetSteps() + personSteps();
+                                    takeawaySteps() + spreadsheetSteps() + personSteps() + workdaySteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
