@@ -73,7 +73,7 @@ ResultSet Connection::execute(const QString &statement)
 
 void Connection::execute(const QString &statement,
                          const std::function<void(const QVector<ResultColumn> &)> &onColumns,
-                         const std::function<void(const QVector<QVariant> &)> &onRow)
+                         const std::function<void(QVector<QVariant> &)> &onRow)
 {
     if (!m_engine)
         throw DataError(QStringLiteral("O banco de dados não está aberto."));

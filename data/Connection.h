@@ -35,7 +35,7 @@ public:
     // The same, handing the rows over one by one (DatabaseEngine::execute); throws DataError.
     void execute(const QString &statement,
                  const std::function<void(const QVector<ResultColumn> &)> &onColumns,
-                 const std::function<void(const QVector<QVariant> &)> &onRow);
+                 const std::function<void(QVector<QVariant> &)> &onRow);
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();

@@ -419,7 +419,7 @@ ResultSet DatabaseEngine::execute(const QString &statement)
     ResultSet result;
     execute(
         statement, [&result](const QVector<ResultColumn> &columns) { result.columns = columns; },
-        [&result](const QVector<QVariant> &row) { result.rows.append(row); });
+        [&result](QVector<QVariant> &row) { result.rows.append(std::move(row)); });
     return result;
 }
 
@@ -468,6 +468,8 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
     int step = SQLITE_ROW;
     QVector<QVariant> row(columns);
     while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        if (row.size() != columns) // the handler took the last one
+            row.resize(columns);
         for (int c = 0; c < columns; ++c)
             row[c] = columnValue(prepared, c);
         onRow(row);

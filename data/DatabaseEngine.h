@@ -31,9 +31,10 @@ public:
     // Runs one statement in the Access dialect and returns every row. Throws DataError.
     ResultSet execute(const QString &statement);
     // Runs one statement and hands its rows over one by one, none kept: a whole table can be
-    // passed on without a second copy of it. The row lives only during the call.
+    // passed on without a second copy of it. The row lives only during the call; the handler may
+    // take it (move from it).
     using ColumnsHandler = std::function<void(const QVector<ResultColumn> &)>;
-    using RowHandler = std::function<void(const QVector<QVariant> &)>;
+    using RowHandler = std::function<void(QVector<QVariant> &)>;
     void execute(const QString &statement, const ColumnsHandler &onColumns, const RowHandler &onRow);
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
