@@ -78,6 +78,8 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     bindWidgets();
     bindKeyboard();
     attachTakeaway();
+    attachSearchHelp();
+    attachOtherEditions();
     guard([this] { FormCreate(); });
 }
 

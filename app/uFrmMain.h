@@ -3,13 +3,21 @@
 #include "app/NavigationState.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
 
 class QLabel;
+class Query;
+struct CitedCode;
+struct LevelItem;
 class RecentSearches;
 class SearchKeywords;
+class SearchOffersPanel;
+class SearchVocabulary;
+class VocabularyLoader;
+class WordCompletion;
 class TDtmMain;
 
 namespace Ui
@@ -98,6 +106,16 @@ public:
 
     // Notes and help windows
     void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
+    // A code cited in a note (browse/uFrmMainNoteLinks.cpp): its item's section, division and
+    // group codes in the open edition, none when the edition lacks it; and the jump to its page.
+    QStringList citedItemAncestors(const CitedCode &code);
+    void openCitedCode(const CitedCode &code);
+    // Opens the item's level page, every list standing on its ancestors (a click in each would).
+    void openLevelItem(const LevelItem &item);
+    // The line "Nas outras edições:" of the level pages (browse/uFrmMainOtherEditions.cpp).
+    void attachOtherEditions();
+    void showOtherEditions(QLabel *line, const Query &detail, int level);
+    void openInEdition(const QString &codClassificacao, const LevelItem &item);
     void AbreJanelaAjuda(int Pagina);
 
     // Results to take away (takeaway/): the results or a level page's list saved as a
@@ -131,6 +149,10 @@ private:
     // Adds the links, shortcuts, result tooltips and search completions of takeaway/.
     void attachTakeaway();
     void saveAsCsv(const QString &suggestedName, const QByteArray &bytes);
+    // Keyword completion and corrected searches when nothing is found (search/uFrmMainSearchHelp.cpp).
+    void attachSearchHelp();
+    std::shared_ptr<const SearchVocabulary> editionVocabulary();
+    void offerCorrections();
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
@@ -142,4 +164,8 @@ private:
     QString m_searchWords; // the word list of the search on show, which its results explain
     QString m_saveFolder;
     RecentSearches *m_recentSearches = nullptr;
+    VocabularyLoader *m_vocabularies = nullptr;
+    WordCompletion *m_wordCompletion = nullptr;
+    SearchOffersPanel *m_searchOffers = nullptr;
+    bool m_offersWaiting = false; // an empty result on show waits for the vocabulary
 };
