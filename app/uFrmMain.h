@@ -115,6 +115,7 @@ public:
     // The line "Nas outras edições:" of the level pages (browse/uFrmMainOtherEditions.cpp).
     void attachOtherEditions();
     void showOtherEditions(QLabel *line, const Query &detail, int level);
+    void fillOtherEditions(QLabel *line, const Query &detail, int level);
     void openInEdition(const QString &codClassificacao, const LevelItem &item);
     void AbreJanelaAjuda(int Pagina);
 
@@ -168,4 +169,5 @@ private:
     WordCompletion *m_wordCompletion = nullptr;
     SearchOffersPanel *m_searchOffers = nullptr;
     bool m_offersWaiting = false; // an empty result on show waits for the vocabulary
+    bool m_offersQueued = false;
 };

@@ -36,14 +36,14 @@ void TFrmMain::attachOtherEditions()
         auto *line = new QLabel(anchor->parentWidget());
         line->setObjectName(QStringLiteral("LblOutrasEdicoes_") + QLatin1String(pages[i].page));
         line->setTextFormat(Qt::RichText);
-        line->setWordWrap(true);
         line->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-        line->setGeometry(anchor->x(), anchor->geometry().bottom() + 3, anchor->width(), 28);
+        // One line in the gap under the item's description, above the page's list.
+        line->setGeometry(anchor->x(), anchor->geometry().bottom() + 1,
+                          anchor->parentWidget()->width() - anchor->x() - 8, line->fontMetrics().height());
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->hide();
-        connect(detail, &Query::reloaded, this, [this, line, detail, level] {
-            guard([this, line, detail, level] { showOtherEditions(line, *detail, level); });
-        });
+        connect(detail, &Query::reloaded, this,
+                [this, line, detail, level] { showOtherEditions(line, *detail, level); });
         connect(line, &QLabel::linkActivated, this, [this, line](const QString &link) {
             const LevelItem item = line->property("levelItem").value<LevelItem>();
             guard([this, link, item] { openInEdition(link.section(QLatin1Char(':'), 1), item); });
@@ -56,6 +56,16 @@ void TFrmMain::showOtherEditions(QLabel *line, const Query &detail, int level)
     line->hide();
     if (!detail.isOpen() || detail.isEmpty())
         return;
+    // The page reports its own faults; a line that cannot be made is simply not shown.
+    try {
+        fillOtherEditions(line, detail, level);
+    } catch (const DataError &) {
+        line->hide();
+    }
+}
+
+void TFrmMain::fillOtherEditions(QLabel *line, const Query &detail, int level)
+{
     const QString codes[] = {nav.CodSecao, nav.CodDivisao, nav.CodGrupo, nav.CodClasse, nav.CodSubClasse};
     LevelItem item{level, {}};
     for (int i = 0; i < level; ++i)

@@ -127,14 +127,16 @@ QVector<SearchVocabulary::Word> SearchVocabulary::beginningWith(const QString &s
 
 QVector<SearchVocabulary::Word> SearchVocabulary::nearTo(const QString &word, int limit) const
 {
+    // Two edits turn a short word into too many others: one edit below five letters, none below three.
     const QString folded = searchFold(word);
+    const int bound = folded.size() < 3 ? 0 : (folded.size() < 5 ? 1 : 2);
     QVector<std::pair<int, Word>> found;
     for (const Word &candidate : m_words) {
-        if (std::abs(int(candidate.folded.size()) - int(folded.size())) > 2 ||
+        if (std::abs(int(candidate.folded.size()) - int(folded.size())) > bound ||
             m_stopWords.contains(candidate.folded))
             continue;
-        const int distance = editDistance(folded, candidate.folded, 2);
-        if (distance >= 1 && distance <= 2)
+        const int distance = editDistance(folded, candidate.folded, bound);
+        if (distance >= 1 && distance <= bound)
             found.append({distance, candidate});
     }
     std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {

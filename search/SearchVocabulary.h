@@ -43,7 +43,8 @@ public:
     // activities first, then alphabetically; at most limit of them.
     QVector<Word> beginningWith(const QString &start, int limit) const;
     // Keywords at an edit distance of 1 or 2 from the word (optimal string alignment: a swap of two
-    // neighbouring letters counts one), stop words left out; nearest first, then most activities.
+    // neighbouring letters counts one; 1 only for words of three or four letters, none for shorter
+    // ones), stop words left out; nearest first, then most activities.
     QVector<Word> nearTo(const QString &word, int limit) const;
     // Whether some activity's code starts with the digits (Codigo_Cla), or, for seven digits, is
     // that subclass (Codigo_Cla and Codigo_Sub).

@@ -14,6 +14,9 @@
 #include "search/WordCompletion.h"
 #include "ui_uFrmMain.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QStackedWidget>
 #include <QTimer>
 
 void TFrmMain::attachSearchHelp()
@@ -36,7 +39,16 @@ void TFrmMain::attachSearchHelp()
     ui->DbgPesquisa->setItemDelegateForColumn(1, emphasis);
     connect(&DtmMain.QryPesquisa, &Query::reloaded, this, [this, emphasis] {
         emphasis->setSearch(m_searchWords);
-        guard([this] { offerCorrections(); });
+        m_searchOffers->hide();
+        // Once the window is idle, and only for the last of several searches run at once: the
+        // offers cost statements of their own.
+        if (!m_offersQueued) {
+            m_offersQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                m_offersQueued = false;
+                guard([this] { offerCorrections(); });
+            });
+        }
     });
     connect(m_searchOffers, &SearchOffersPanel::linkCreated, this, [this](LinkLabel *link) {
         link->setPalette(ui->LblNotasExplicativas_TbsSecao->palette());
@@ -50,6 +62,9 @@ void TFrmMain::attachSearchHelp()
             guard([this] { BtnPesquisaClick(); });
         });
     });
+    // The list under the search box does not outlive the page it belongs to.
+    connect(ui->PgcPrincipal, &QStackedWidget::currentChanged, this,
+            [this] { m_recentSearches->completer()->popup()->hide(); });
     // Each edition's vocabulary is read as soon as the edition is open, before the first keystroke.
     connect(ui->CmbClassificacao, &DataLookupCombo::picked, this, [this] { editionVocabulary(); });
     QTimer::singleShot(0, this, [this] { editionVocabulary(); });

@@ -124,6 +124,7 @@ void TestSearchHelp::search(const QString &text)
     type(m_box, text);
     m_box->completer()->popup()->hide();
     QTest::keyClick(m_box, Qt::Key_Return);
+    QCoreApplication::processEvents();
 }
 
 QStringList TestSearchHelp::offerTexts() const

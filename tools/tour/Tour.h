@@ -34,6 +34,7 @@ QVector<TourStep> searchSteps();
 QVector<TourStep> browseSteps();
 QVector<TourStep> personSteps();
 QVector<TourStep> takeawaySteps();
+QVector<TourStep> searchHelpSteps();
 
 // Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
 void pickEdition(TourContext &tour, bool subclasses);

@@ -164,8 +164,8 @@ int main(int argc, char *argv[])
         window.setFixedSize(clientSize);
     QApplication::processEvents();
 
-    const QVector<TourStep> steps =
-        homeSteps() + windowSteps() + searchSteps() + browseSteps() + takeawaySteps() + personSteps();
+    const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() +
+                                    takeawaySteps() + personSteps() + searchHelpSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
