@@ -87,6 +87,8 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
     makeDatabaseLinks();
     attachTakeaway();
     describeForScreenReaders();
+    attachSearchHelp();
+    attachOtherEditions();
     if (const QCompleter *completions = ui->EdtPesquisa->completer()) {
         new ClickThroughPopup(completions->popup());
         // The list is a window of its own: it takes the window's font, not the desktop's larger one.

@@ -4,6 +4,7 @@
 #include "app/PageHistory.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -11,9 +12,16 @@
 class DataGrid;
 class LinkLabel;
 class QLabel;
+class Query;
+struct CitedCode;
+struct LevelItem;
 class RecentSearches;
 struct PageList;
 class SearchKeywords;
+class SearchOffersPanel;
+class SearchVocabulary;
+class VocabularyLoader;
+class WordCompletion;
 class TDtmMain;
 
 namespace Ui
@@ -115,6 +123,17 @@ public:
 
     // Notes and help windows
     void LblNotasExplicativas_TbsSecaoClick(QObject *Sender);
+    // A code cited in a note (browse/uFrmMainNoteLinks.cpp): its item's section, division and
+    // group codes in the open edition, none when the edition lacks it; and the jump to its page.
+    QStringList citedItemAncestors(const CitedCode &code);
+    void openCitedCode(const CitedCode &code);
+    // Opens the item's level page, every list standing on its ancestors (a click in each would).
+    void openLevelItem(const LevelItem &item);
+    // The line "Nas outras edições:" of the level pages (browse/uFrmMainOtherEditions.cpp).
+    void attachOtherEditions();
+    void showOtherEditions(QLabel *line, const Query &detail, int level);
+    void fillOtherEditions(QLabel *line, const Query &detail, int level);
+    void openInEdition(const QString &codClassificacao, const LevelItem &item);
     void AbreJanelaAjuda(int Pagina);
 
     // Results to take away (takeaway/): the list of the page on show saved as a spreadsheet
@@ -178,12 +197,15 @@ private:
     PageVisit pageOnShow() const;
     void showVisit(const PageVisit &visit);
     void travel(const PageVisit *visit);
-
     // The database in use (app/uFrmMainDatabase.cpp).
     QString connectionStringFor(const QString &databaseFile) const;
     void makeDatabaseLinks();
     void showDatabaseName();
     void offerOtherDatabaseAfterFailure();
+    // Keyword completion and corrected searches when nothing is found (search/uFrmMainSearchHelp.cpp).
+    void attachSearchHelp();
+    std::shared_ptr<const SearchVocabulary> editionVocabulary();
+    void offerCorrections();
 
     TDtmMain &DtmMain;
     QString m_baseDirectory;
@@ -200,4 +222,9 @@ private:
     LinkLabel *m_forwardLink = nullptr;
     QString m_startFailure; // why the start could not open its database, shown once the window stands
     LinkLabel *m_recentLink = nullptr;
+    VocabularyLoader *m_vocabularies = nullptr;
+    WordCompletion *m_wordCompletion = nullptr;
+    SearchOffersPanel *m_searchOffers = nullptr;
+    bool m_offersWaiting = false; // an empty result on show waits for the vocabulary
+    bool m_offersQueued = false;
 };

@@ -19,6 +19,7 @@ public:
     void remember(const QString &texto);
     void clear();
     QCompleter *completer() const { return m_completer; }
+    QStringList entries() const { return m_history.entries(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

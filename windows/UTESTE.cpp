@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/WindowLook.h"
+#include "browse/NoteCodeLinks.h"
 #include "ui_UTESTE.h"
 #include "windows/PopupAccessibility.h"
 
@@ -158,6 +159,18 @@ void TFrmPopupNota::MostraNotas(QString NotaExplicativa, QString Compreende, QSt
             continue;
         }
         section.label->setText(section.text.replace(QLatin1Char('#'), QLatin1Char('-')));
+        const QString linked = m_codeExists ? noteWithCodeLinks(section.text, m_codeExists) : QString();
+        if (!linked.isEmpty()) {
+            section.label->setTextFormat(Qt::RichText);
+            section.label->setText(linked);
+            section.label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard |
+                                                   Qt::LinksAccessibleByMouse |
+                                                   Qt::LinksAccessibleByKeyboard);
+            connect(section.label, &QLabel::linkActivated, this, [this](const QString &link) {
+                m_chosenLink = link;
+                accept();
+            });
+        }
         section.panel->setVisible(true);
         shown = true;
     }

@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
+
+struct CitedCode;
 
 namespace Ui
 {
@@ -25,6 +28,11 @@ public:
     void MostraNotas(QString NotaExplicativa, QString Compreende, QString TambemCompreende,
                      QString NaoCompreende, QString Notas, int Nivel);
 
+    // Before MostraNotas: the codes cited in the notes for which exists() holds become links; a
+    // click or Enter on one closes the popup, and chosenLink() then names it (codeLinkTarget).
+    void setCodeLinks(std::function<bool(const CitedCode &)> exists) { m_codeExists = std::move(exists); }
+    QString chosenLink() const { return m_chosenLink; }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
@@ -32,4 +40,6 @@ private:
     void shareHeight();
 
     std::unique_ptr<Ui::TFrmPopupNota> ui;
+    std::function<bool(const CitedCode &)> m_codeExists;
+    QString m_chosenLink;
 };

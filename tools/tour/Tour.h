@@ -40,6 +40,7 @@ QVector<TourStep> spreadsheetSteps();
 // contrast); false for another name.
 bool setTourPalette(const QString &name);
 QVector<TourStep> workdaySteps();
+QVector<TourStep> searchHelpSteps();
 
 // Chooses, as the user does, the first listed edition that is (or is not) a subclass edition.
 void pickEdition(TourContext &tour, bool subclasses);

@@ -187,7 +187,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     const QVector<TourStep> steps = homeSteps() + windowSteps() + searchSteps() + browseSteps() +
-                                    takeawaySteps() + spreadsheetSteps() + personSteps() + workdaySteps();
+                                    takeawaySteps() + spreadsheetSteps() + personSteps() + workdaySteps() +
+                                    searchHelpSteps();
     for (int i = 0; i < steps.size(); ++i) {
         currentStep = QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(steps[i].name);
         modalCount = 0;
