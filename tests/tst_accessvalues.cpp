@@ -66,6 +66,11 @@ void TestAccessValues::dateTime_data()
     QTest::newRow("1900 is no leap year") << 60.0 << "1900-02-28 00:00:00";
     QTest::newRow("the day after 1900-02-28") << 61.0 << "1900-03-01 00:00:00";
     QTest::newRow("2000 is a leap year") << 36585.5 << "2000-02-29 12:00:00";
+    // The first day of a 400-year cycle, and the last days of March and August, where the
+    // month arithmetic turns.
+    QTest::newRow("2000-03-01") << 36586.0 << "2000-03-01 00:00:00";
+    QTest::newRow("2000-03-31") << 36616.0 << "2000-03-31 00:00:00";
+    QTest::newRow("2000-08-31") << 36769.0 << "2000-08-31 00:00:00";
     QTest::newRow("last second Access takes") << 2958465.0 + 86399.0 / 86400.0 << "9999-12-31 23:59:59";
     QTest::newRow("first day Access takes") << -657434.0 << "0100-01-01 00:00:00";
     // Before day zero the whole days count back and the fraction still counts forward from midnight.
