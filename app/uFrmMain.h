@@ -197,6 +197,7 @@ private:
     PageVisit pageOnShow() const;
     void showVisit(const PageVisit &visit);
     void travel(const PageVisit *visit);
+
     // The database in use (app/uFrmMainDatabase.cpp).
     QString connectionStringFor(const QString &databaseFile) const;
     void makeDatabaseLinks();

@@ -648,6 +648,7 @@ void TestTakeaway::printKeyOnEveryLevelPage_data()
 
 // Ctrl+P prints the level page on show, whichever level it is; elsewhere it does nothing.
 void TestTakeaway::printKeyOnEveryLevelPage()
+{
     QFETCH(QVector<int>, rows);
     QFETCH(int, page);
     QFETCH(QString, heading);
@@ -664,24 +665,35 @@ void TestTakeaway::printKeyOnEveryLevelPage()
     QCOMPARE(m_recorder.modalCount, 1);
     const QString text = pdfText(m_answer);
     QVERIFY2(text.contains(heading), qPrintable(heading + QStringLiteral("\n in \n") + text));
+}
+
 // A description holding markup characters is printed as written, on its own page and in its
 // class's list.
 void TestTakeaway::markupPrintedAsWritten()
+{
     const QString description = QStringLiteral("Pás <b>largas</b> & hélices &amp; <i");
     browseDown(*m_running, {1, 1, 0, 0}); // class 06101
     m_answer = m_out->filePath(QStringLiteral("classe.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
     QString text = pdfText(m_answer);
     QVERIFY2(text.contains(QStringLiteral("0610-1/01 ") + description), qPrintable(text));
+
     browseDown(*m_running, {1, 1, 0, 0, 0}); // its subclass
     m_answer = m_out->filePath(QStringLiteral("subclasse.pdf"));
+    QTest::keyClick(m_running->window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m_recorder.errors, QStringList());
     text = pdfText(m_answer);
     QVERIFY2(text.contains(QStringLiteral("Subclasse: 0610-1/01 ") + description), qPrintable(text));
+}
+
 // The name the save dialog suggests for results of a code search is one file in the folder it
 // opens, not a path into a folder named after the code's first part.
 void TestTakeaway::suggestedNameOfACodeWithASlash()
+{
     search(QStringLiteral("0620-2/02"));
     m_answer.clear(); // the dialog is cancelled
     clickLink(m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados")));
+    QCOMPARE(m_recorder.modalCount, 1);
     const QFileInfo suggested(m_suggested);
     QCOMPARE(suggested.absolutePath(), QDir::homePath());
     QVERIFY2(suggested.fileName().endsWith(QLatin1String(".csv")), qPrintable(m_suggested));
@@ -691,6 +703,7 @@ void TestTakeaway::suggestedNameOfACodeWithASlash()
 // A heading at a sheet's foot moves to the next sheet with its text, wherever the list above it
 // ends; nothing is lost or printed twice.
 void TestTakeaway::headingStaysWithItsText()
+{
     PrintedPage page;
     page.heading = QStringLiteral("Classificação de teste");
     page.hierarchy = {{QStringLiteral("Classe"), QStringLiteral("0620-2"), QStringLiteral("Moagem eólica")}};
@@ -707,6 +720,7 @@ void TestTakeaway::headingStaysWithItsText()
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_out->filePath(QStringLiteral("notas-%1.pdf").arg(children)));
         QCOMPARE(printPaged(printer, printedPageHtml(page), QStringLiteral("Cabeçalho")), QString());
+
         const QStringList sheets = pdfSheets(printer.outputFileName());
         const QString all = sheets.join(QLatin1Char(' '));
         QCOMPARE(all.count(QStringLiteral("Esta classe compreende")), 1);
@@ -723,9 +737,13 @@ void TestTakeaway::headingStaysWithItsText()
                     ++atTheFoot; // the heading opens its sheet
             }
         }
+    }
     // Some of the lengths did bring the heading to a sheet's edge.
     QVERIFY(atTheFoot > 0);
+}
+
 void TestTakeaway::noteDoesNotRepeatItsHeading()
+{
     const QVector<PrintedPage::Note> notes =
         printedNotes(1, {QString(), QStringLiteral("Esta seção compreende:\nlavoura lunar\npesca estelar"),
                          QStringLiteral("ESTA SEÇÃO COMPREENDE TAMBÉM\n"),
