@@ -700,6 +700,8 @@ void TestTakeaway::suggestedNameOfACodeWithASlash()
     QVERIFY2(suggested.fileName().contains(QLatin1String("0620-2")) &&
                  suggested.fileName().contains(QLatin1String("02.csv")),
              qPrintable(m_suggested));
+}
+
 // A heading at a sheet's foot moves to the next sheet with its text, wherever the list above it
 // ends; nothing is lost or printed twice.
 void TestTakeaway::headingStaysWithItsText()
