@@ -2,6 +2,7 @@
 // item on show (the same code at the same level), each edition that has it a link to it there.
 #include "app/uFrmMain.h"
 
+#include "app/DataGrid.h"
 #include "app/DataLookupCombo.h"
 #include "browse/OtherEditions.h"
 #include "data/DataError.h"
@@ -9,6 +10,8 @@
 #include "ui_uFrmMain.h"
 
 #include <QLabel>
+
+#include <algorithm>
 
 namespace
 {
@@ -37,9 +40,12 @@ void TFrmMain::attachOtherEditions()
         line->setObjectName(QStringLiteral("LblOutrasEdicoes_") + QLatin1String(pages[i].page));
         line->setTextFormat(Qt::RichText);
         line->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-        // One line in the gap under the item's description, above the page's list.
-        line->setGeometry(anchor->x(), anchor->geometry().bottom() + 1,
-                          anchor->parentWidget()->width() - anchor->x() - 8, line->fontMetrics().height());
+        // One line in the gap under the item's description, ending above the page's list.
+        const int top = anchor->geometry().bottom() + 1;
+        int height = line->fontMetrics().height();
+        if (const auto *list = anchor->parentWidget()->findChild<DataGrid *>(); list && list->y() > top)
+            height = std::min(height, list->y() - top);
+        line->setGeometry(anchor->x(), top, anchor->parentWidget()->width() - anchor->x() - 8, height);
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->hide();
         connect(detail, &Query::reloaded, this,

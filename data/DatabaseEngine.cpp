@@ -14,8 +14,8 @@
 #include <QUrl>
 
 #include <cctype>
-#include <utility>
 #include <cstring>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -266,6 +266,10 @@ void DatabaseEngine::configure()
     // A large table's index grows a slice at a time whenever the program is idle.
     m_indexSlices.setInterval(0);
     m_indexSlices.callOnTimeout([this] {
+        // Not while a statement is being read (a dialog's own event loop inside a row handler):
+        // the slice waits for the next idle moment.
+        if (m_readOnly)
+            return;
         m_keywordIndex->buildStep();
         if (!m_keywordIndex->building())
             m_indexSlices.stop();
@@ -273,10 +277,14 @@ void DatabaseEngine::configure()
     sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);
 }
 
-int DatabaseEngine::authorize(void *engine, int action, const char *, const char *, const char *,
+int DatabaseEngine::authorize(void *engine, int action, const char *, const char *, const char *database,
                               const char *)
 {
     if (!static_cast<DatabaseEngine *>(engine)->m_readOnly)
+        return SQLITE_OK;
+    // The keyword index lives in the temporary schema and may flush what it holds while a search
+    // reads it; a statement of the user's that would write is refused as not read-only anyway.
+    if (database && std::strcmp(database, "temp") == 0)
         return SQLITE_OK;
     switch (action) {
     case SQLITE_SELECT:
@@ -427,6 +435,12 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
                              const RowHandler &onRow)
 {
 
+    // Importing a table and building its index write the engine's own copy, also for a statement
+    // run from within another's rows: the outer one only reads on.
+    const bool outerReadOnly = m_readOnly;
+    const auto restoreOuter = qScopeGuard([&] { m_readOnly = outerReadOnly; });
+    m_readOnly = false;
+
     const TranslatedSql translated = translateAccessSql(statement);
     if (m_access)
         importTables(translated.names);
@@ -444,10 +458,7 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
     sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
     m_readOnly = true;
-    const auto cleanup = qScopeGuard([&] {
-        sqlite3_finalize(prepared);
-        m_readOnly = false;
-    });
+    const auto cleanup = qScopeGuard([&] { sqlite3_finalize(prepared); });
     const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &prepared, &tail);
     if (rc != SQLITE_OK)
         throw DataError(errorText(rc));

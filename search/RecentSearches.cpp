@@ -31,6 +31,7 @@ void RecentSearches::clear()
 {
     m_history.clear();
     m_model->setStringList({});
+    emit cleared();
 }
 
 bool RecentSearches::eventFilter(QObject *watched, QEvent *event)

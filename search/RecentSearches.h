@@ -21,6 +21,10 @@ public:
     QCompleter *completer() const { return m_completer; }
     QStringList entries() const { return m_history.entries(); }
 
+signals:
+    // The recent searches were forgotten: a list that shows them must drop them.
+    void cleared();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

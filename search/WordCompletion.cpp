@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStandardItemModel>
@@ -72,6 +73,10 @@ WordCompletion::WordCompletion(QLineEdit *box, RecentSearches *recent, Vocabular
     box->installEventFilter(this);
     completer->popup()->installEventFilter(this);
     connect(box, &QLineEdit::textEdited, this, [this] { fill(false); });
+    connect(recent, &RecentSearches::cleared, this, [this, completer] {
+        completer->popup()->hide();
+        fill(false);
+    });
     connect(completer, qOverload<const QModelIndex &>(&QCompleter::activated), this,
             [this](const QModelIndex &index) {
                 // The box takes the text after this signal and puts the cursor at its end.
@@ -97,13 +102,24 @@ void WordCompletion::refresh()
 bool WordCompletion::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter on a keyword completes the word only: the completer would pass the key on to the box,
-    // which would run the search.
+    // which would run the search. Enter before any line was chosen searches for the text as typed:
+    // the completer alone would take the line it marks as likeliest, or only close the list.
     QAbstractItemView *popup = m_recent->completer()->popup();
     if (watched == popup && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const int key = keyEvent->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown)
+            m_lineChosen = true;
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
         const QModelIndex current = popup->currentIndex();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && current.isValid() &&
-            current.data(WordRole).toBool()) {
+        if (!m_lineChosen || !current.isValid()) {
+            popup->hide();
+            QKeyEvent again(QEvent::KeyPress, key, keyEvent->modifiers());
+            QCoreApplication::sendEvent(m_box, &again);
+            return true;
+        }
+        if (current.data(WordRole).toBool()) {
             popup->hide();
             m_box->setText(current.data(Qt::UserRole).toString());
             m_box->setCursorPosition(current.data(CursorRole).toInt());
@@ -121,8 +137,13 @@ bool WordCompletion::eventFilter(QObject *watched, QEvent *event)
 
 void WordCompletion::fill(bool allRecentWhenEmpty)
 {
-    const QString text = m_box->text();
+    QString text = m_box->text();
+    // A text all selected (the last search, kept on going home) is about to be replaced: Down
+    // offers every recent search.
+    if (allRecentWhenEmpty && m_box->hasSelectedText() && m_box->selectedText() == text)
+        text.clear();
     m_model->clear();
+    m_lineChosen = false;
     if (text.isEmpty() && !allRecentWhenEmpty)
         return;
     for (const QString &entry : m_recent->entries()) {
@@ -130,7 +151,7 @@ void WordCompletion::fill(bool allRecentWhenEmpty)
             addLine(m_model, entry, entry, int(entry.size()), false);
     }
     const std::shared_ptr<const SearchVocabulary> vocabulary = m_vocabulary();
-    if (!vocabulary)
+    if (!vocabulary || text.isEmpty())
         return;
     for (const CompletionOffer &offer : wordOffers(*vocabulary, text, m_box->cursorPosition(), WordLimit))
         addLine(m_model, offer.shown, offer.text, offer.cursor, true);

@@ -52,4 +52,5 @@ private:
     RecentSearches *m_recent;
     VocabularySource m_vocabulary;
     QStandardItemModel *m_model;
+    bool m_lineChosen = false; // the person moved through the list since it was last filled
 };

@@ -5,6 +5,7 @@
 #include "app/DataLookupCombo.h"
 #include "app/Dialogs.h"
 #include "app/uFrmMain.h"
+#include "search/SearchExpression.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -134,6 +135,16 @@ void TestSearchFuzz::checkRun(const QString &typed, int errorsBefore, int warnin
     const int newWarnings = m_recorder.warnings.size() - warningsBefore;
     if (typed.isEmpty()) {
         QVERIFY2(newErrors == 0 && newWarnings == 1, qPrintable(context));
+        return;
+    }
+    // A text over the limit is refused with a warning before any statement runs.
+    const bool overLimit =
+        doubleApostrophes(trimSearchText(RemoveAcentos(typed))).size() > MaxSearchTextLength;
+    if (overLimit) {
+        QVERIFY2(
+            newWarnings == 1 && newErrors == 0 &&
+                m_recorder.warnings.last().startsWith(QStringLiteral("O texto da pesquisa é longo demais")),
+            qPrintable(context));
         return;
     }
     QVERIFY2(newWarnings == 0, qPrintable(context));

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void completesTheWordBeingTyped();
     void recentSearchesComeFirst();
     void choosingReplacesOnlyTheWordUnderTheCursor();
+    void enterWithNoLineChosenSearches();
     void offersWhenNothingIsFound_data();
     void offersWhenNothingIsFound();
     void anOfferRunsByClickOrEnter();
@@ -194,6 +195,18 @@ void TestSearchHelp::choosingReplacesOnlyTheWordUnderTheCursor()
     QTest::keyClick(popup, Qt::Key_Return);
     QCOMPARE(m_box->text(), QStringLiteral("oficina automotor pintura"));
     QTRY_COMPARE(m_box->cursorPosition(), 17);
+}
+
+// Enter while the list is open but no line is chosen searches for the text as typed, as it does
+// with the list closed.
+void TestSearchHelp::enterWithNoLineChosenSearches()
+{
+    type(m_box, QStringLiteral("cobre"));
+    QTRY_VERIFY(m_box->completer()->popup()->isVisible());
+    QTest::keyClick(m_box->completer()->popup(), Qt::Key_Return);
+    QVERIFY(!m_box->completer()->popup()->isVisible());
+    QCOMPARE(m_running->page(), 7);
+    QCOMPARE(m_running->text(QStringLiteral("LblNumeroRegistros")), QStringLiteral("3"));
 }
 
 void TestSearchHelp::offersWhenNothingIsFound_data()
