@@ -101,6 +101,9 @@ void WordCompletion::refresh()
 
 bool WordCompletion::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only keys matter here; other events also come while the list's owner is being destroyed.
+    if (event->type() != QEvent::KeyPress)
+        return false;
     // Enter on a keyword completes the word only: the completer would pass the key on to the box,
     // which would run the search. Enter before any line was chosen searches for the text as typed:
     // the completer alone would take the line it marks as likeliest, or only close the list.
