@@ -1,6 +1,7 @@
 #include "search/SearchOffers.h"
 
 #include "data/Connection.h"
+#include "search/ActivityGroups.h"
 #include "search/SearchExpression.h"
 
 #include <algorithm>
@@ -124,11 +125,22 @@ QVector<SearchOffer> searchOffers(const SearchVocabulary &vocabulary, const QStr
 int countSearchResults(Connection &connection, const QString &prefixoTabela, const QString &filtroSubClasse,
                        const QString &text)
 {
+    return countSearchResults(connection, nullptr, prefixoTabela, filtroSubClasse, text);
+}
+
+int countSearchResults(Connection &connection, const ActivityGroups *groups, const QString &prefixoTabela,
+                       const QString &filtroSubClasse, const QString &text)
+{
     const QString palavras = RetiraPalavrasLigacao(
         doubleApostrophes(trimSearchText(RemoveAcentos(text))),
         [&connection](const QString &statement) { return !connection.execute(statement).rows.isEmpty(); });
-    const QString statement =
-        searchStatement(prefixoTabela, MontaCondicaoPesquisa(palavras), filtroSubClasse, QString());
+    const QString condition = MontaCondicaoPesquisa(palavras);
+    if (groups) {
+        const int counted = groups->count(condition, filtroSubClasse);
+        if (counted >= 0)
+            return counted;
+    }
+    const QString statement = searchStatement(prefixoTabela, condition, filtroSubClasse, QString());
     const ResultSet counted =
         connection.execute(QStringLiteral("SELECT COUNT(*) FROM (") + statement + QStringLiteral(")"));
     return counted.rows.isEmpty() ? 0 : counted.rows[0][0].toInt();

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class ActivityGroups;
 class Connection;
 
 // A corrected search offered when a search finds nothing, with how many activities it finds.
@@ -34,3 +35,7 @@ QVector<SearchOffer> searchOffers(const SearchVocabulary &vocabulary, const QStr
 // edition with the given table prefix and subclass filter.
 int countSearchResults(Connection &connection, const QString &prefixoTabela, const QString &filtroSubClasse,
                        const QString &text);
+// The same count, from the edition's activity groups (when given) wherever they say it exactly,
+// else by the statement; the stop words are still looked up by the engine.
+int countSearchResults(Connection &connection, const ActivityGroups *groups, const QString &prefixoTabela,
+                       const QString &filtroSubClasse, const QString &text);

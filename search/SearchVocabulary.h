@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
+class ActivityGroups;
+
 // The keywords of one edition with how many activities hold each, for completing and correcting
 // what the user types. Words are compared folded as the search compares them: the typed text loses
 // its accents (RemoveAcentos) and letter case is folded as the database folds it (textfold).
@@ -50,11 +54,16 @@ public:
     // that subclass (Codigo_Cla and Codigo_Sub).
     bool hasCode(const QString &digits) const { return m_codes.contains(digits); }
 
+    // The edition's activities grouped for counting searches; null when they were not read.
+    const ActivityGroups *groups() const { return m_groups.get(); }
+    void setGroups(std::shared_ptr<const ActivityGroups> groups) { m_groups = std::move(groups); }
+
 private:
     QVector<Word> m_words;       // alphabetical by folded text
     QHash<QString, int> m_index; // folded text -> position in m_words
     QSet<QString> m_stopWords;   // folded
     QSet<QString> m_codes;       // code prefixes and subclass codes, digits only
+    std::shared_ptr<const ActivityGroups> m_groups;
 };
 
 // The fold the vocabulary compares by: accents removed as the search removes them, then letter

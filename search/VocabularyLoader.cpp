@@ -2,6 +2,7 @@
 
 #include "browse/HierarchyStatements.h"
 #include "data/Connection.h"
+#include "search/ActivityGroups.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -27,20 +28,24 @@ SearchVocabulary readVocabulary(const QString &connectionString, const QString &
     for (const QVector<QVariant> &row :
          connection.execute(QStringLiteral("SELECT Palavra_Pan FROM ZELT_PALAVRA_NAO")).rows)
         stopWords.append(textOf(row[0]));
-    // Many activities share a keyword list, and many a code: each distinct one is read once, which
-    // keeps the read small on large editions.
+    // Many activities share a keyword list and codes: each distinct group is read once, which
+    // keeps the read small on large editions, and the groups count the offered searches.
     const QString table = checkedTablePrefix(prefix) + QStringLiteral("_Atividade");
-    const ResultSet lists = connection.execute(
-        QStringLiteral("SELECT Palavra_Chave, COUNT(*) FROM %1 GROUP BY Palavra_Chave").arg(table));
-    const ResultSet codes =
-        connection.execute(QStringLiteral("SELECT DISTINCT Codigo_Cla, Codigo_Sub FROM %1").arg(table));
+    const ResultSet read =
+        connection.execute(QStringLiteral("SELECT Palavra_Chave, Codigo_Cla, Codigo_Sub, COUNT(*) FROM %1"
+                                          " GROUP BY Palavra_Chave, Codigo_Cla, Codigo_Sub")
+                               .arg(table));
     QVector<SearchVocabulary::Activity> activities;
-    activities.reserve(lists.rows.size() + codes.rows.size());
-    for (const QVector<QVariant> &row : lists.rows)
-        activities.append({textOf(row[0]), QString(), QString(), row[1].toInt()});
-    for (const QVector<QVariant> &row : codes.rows)
-        activities.append({QString(), textOf(row[0]), textOf(row[1]), 0});
-    return SearchVocabulary(activities, stopWords);
+    QVector<ActivityGroups::Row> groups;
+    activities.reserve(read.rows.size());
+    groups.reserve(read.rows.size());
+    for (const QVector<QVariant> &row : read.rows) {
+        activities.append({textOf(row[0]), textOf(row[1]), textOf(row[2]), row[3].toInt()});
+        groups.append({row[0], row[1], row[2], row[3].toLongLong()});
+    }
+    SearchVocabulary vocabulary(activities, stopWords);
+    vocabulary.setGroups(std::make_shared<const ActivityGroups>(groups));
+    return vocabulary;
 }
 
 VocabularyLoader::VocabularyLoader(QObject *parent) : QObject(parent) {}

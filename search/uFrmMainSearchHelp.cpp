@@ -95,8 +95,9 @@ void TFrmMain::offerCorrections()
     }
     QVector<SearchOffer> offers;
     try {
-        offers = searchOffers(*vocabulary, text, [this](const QString &offer) {
-            return countSearchResults(DtmMain.ADCMain, nav.PrefixoTabela, nav.FiltroSubClasse, offer);
+        offers = searchOffers(*vocabulary, text, [this, &vocabulary](const QString &offer) {
+            return countSearchResults(DtmMain.ADCMain, vocabulary->groups(), nav.PrefixoTabela,
+                                      nav.FiltroSubClasse, offer);
         });
     } catch (const DataError &) {
         // An offer that cannot be counted is no offer; the sentence still says what happened.
