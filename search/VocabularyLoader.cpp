@@ -5,6 +5,8 @@
 #include "search/ActivityGroups.h"
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QSet>
 #include <QThread>
 
 #include <exception>
@@ -35,14 +37,27 @@ SearchVocabulary readVocabulary(const QString &connectionString, const QString &
         connection.execute(QStringLiteral("SELECT Palavra_Chave, Codigo_Cla, Codigo_Sub, COUNT(*) FROM %1"
                                           " GROUP BY Palavra_Chave, Codigo_Cla, Codigo_Sub")
                                .arg(table));
+    // The keywords are counted once per distinct list (in the order read, which decides how a
+    // keyword is written), the codes once per distinct pair.
     QVector<SearchVocabulary::Activity> activities;
+    QHash<QString, int> listAt;
+    QSet<std::pair<QString, QString>> codes;
     QVector<ActivityGroups::Row> groups;
-    activities.reserve(read.rows.size());
     groups.reserve(read.rows.size());
     for (const QVector<QVariant> &row : read.rows) {
-        activities.append({textOf(row[0]), textOf(row[1]), textOf(row[2]), row[3].toInt()});
+        const QString list = textOf(row[0]);
+        const auto known = listAt.constFind(list);
+        if (known == listAt.constEnd()) {
+            listAt.insert(list, int(activities.size()));
+            activities.append({list, QString(), QString(), row[3].toInt()});
+        } else {
+            activities[*known].count += row[3].toInt();
+        }
+        codes.insert({textOf(row[1]), textOf(row[2])});
         groups.append({row[0], row[1], row[2], row[3].toLongLong()});
     }
+    for (const auto &[cla, sub] : codes)
+        activities.append({QString(), cla, sub, 0});
     SearchVocabulary vocabulary(activities, stopWords);
     vocabulary.setGroups(std::make_shared<const ActivityGroups>(groups));
     return vocabulary;
