@@ -69,10 +69,15 @@ void GrowingLayout::setWrapping(QLabel *label)
     m_wrappingDesigned = item(label).designed;
 }
 
+void GrowingLayout::add(QWidget *widget)
+{
+    m_items.append({widget, widget->geometry(), 0, {}});
+}
+
 // How much taller than designed the wrapping label needs to be for its whole text.
 int GrowingLayout::wrappingGrowth(int dx) const
 {
-    if (!m_wrapping)
+    if (!m_wrapping || m_wrapping->isHidden())
         return 0;
     const int width = m_wrappingDesigned.width() + dx;
     return std::max(0, m_wrapping->heightForWidth(width) - m_wrappingDesigned.height());

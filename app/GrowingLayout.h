@@ -14,7 +14,7 @@ class QWidget;
 // widgets told to widen and moves the ones told to follow the right edge; the extra height goes
 // to the container's one open-ended list, and whatever stands below the list moves down with it.
 // A wrapping label may grow downwards with its text: what stands between it and the list moves
-// down by as much, and the list gives up that height.
+// down by as much, and the list gives up that height; a hidden one takes no room.
 class GrowingLayout : public QObject
 {
     Q_OBJECT
@@ -26,6 +26,8 @@ public:
     void followRight(QWidget *widget);
     void setList(QWidget *list);
     void setWrapping(QLabel *label);
+    // A child made after the layout, designed where it stands now.
+    void add(QWidget *widget);
 
     void apply();
 

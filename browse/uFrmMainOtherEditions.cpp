@@ -4,14 +4,13 @@
 
 #include "app/DataGrid.h"
 #include "app/DataLookupCombo.h"
+#include "app/GrowingLayout.h"
 #include "browse/OtherEditions.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
 #include "ui_uFrmMain.h"
 
 #include <QLabel>
-
-#include <algorithm>
 
 namespace
 {
@@ -23,33 +22,55 @@ const char *const kDescriptionColumns[] = {"Descricao_Sec", "Descricao_Div", "De
 
 void TFrmMain::attachOtherEditions()
 {
+    // Each line stands under the item's description, or, on the subclass page, under its link.
     const struct {
         Query *detail;
-        QLabel *anchor;
+        QLabel *description;
+        QWidget *above;
         const char *page;
-    } pages[] = {{&DtmMain.QrySecao, ui->LblDescricaoSecao_TbsSecao, "TbsSecao"},
-                 {&DtmMain.QryDivisao, ui->LblDescricaoDivisao_TbsDivisao, "TbsDivisao"},
-                 {&DtmMain.QryGrupo, ui->LblDescricaoGrupo_TbsGrupo, "TbsGrupo"},
-                 {&DtmMain.QryClasse, ui->LblDescricaoClasse_TbsClasse, "TbsClasse"},
-                 {&DtmMain.QrySubClasse, ui->LblDescricaoSubClasse_TbsSubClasse, "TbsSubClasse"}};
+    } pages[] = {
+        {&DtmMain.QrySecao, ui->LblDescricaoSecao_TbsSecao, ui->LblDescricaoSecao_TbsSecao, "TbsSecao"},
+        {&DtmMain.QryDivisao, ui->LblDescricaoDivisao_TbsDivisao, ui->LblDescricaoDivisao_TbsDivisao,
+         "TbsDivisao"},
+        {&DtmMain.QryGrupo, ui->LblDescricaoGrupo_TbsGrupo, ui->LblDescricaoGrupo_TbsGrupo, "TbsGrupo"},
+        {&DtmMain.QryClasse, ui->LblDescricaoClasse_TbsClasse, ui->LblDescricaoClasse_TbsClasse, "TbsClasse"},
+        {&DtmMain.QrySubClasse, ui->LblDescricaoSubClasse_TbsSubClasse, ui->LblListarAtividades_TbsSubClasse,
+         "TbsSubClasse"}};
     for (int i = 0; i < 5; ++i) {
         const int level = i + 1;
         Query *detail = pages[i].detail;
-        QLabel *anchor = pages[i].anchor;
-        auto *line = new QLabel(anchor->parentWidget());
+        QWidget *page = pages[i].description->parentWidget();
+        auto *line = new QLabel(page);
         line->setObjectName(QStringLiteral("LblOutrasEdicoes_") + QLatin1String(pages[i].page));
         line->setTextFormat(Qt::RichText);
         line->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-        // One line in the gap under the item's description, ending above the page's list.
-        const int top = anchor->geometry().bottom() + 1;
-        int height = line->fontMetrics().height();
-        if (const auto *list = anchor->parentWidget()->findChild<DataGrid *>(); list && list->y() > top)
-            height = std::min(height, list->y() - top);
-        line->setGeometry(anchor->x(), top, anchor->parentWidget()->width() - anchor->x() - 8, height);
+        line->setWordWrap(true);
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->hide();
-        connect(detail, &Query::reloaded, this,
-                [this, line, detail, level] { showOtherEditions(line, *detail, level); });
+        // From the page's left margin (the hierarchy's captions) to the descriptions' right end,
+        // widening with the page.
+        const int left =
+            page->findChild<QLabel *>(QStringLiteral("LblHierarquia_") + QLatin1String(pages[i].page))->x();
+        // One row under what it follows: the hierarchy's rows stand 28 pixels apart.
+        const int top = pages[i].above->y() + 28;
+        const int width = pages[i].description->geometry().right() + 1 - left;
+        auto *layout = page->findChild<GrowingLayout *>(QString(), Qt::FindDirectChildrenOnly);
+        if (page->findChild<DataGrid *>()) {
+            // Designed without height: the line takes the room its text needs from the list below.
+            line->setGeometry(left, top, width, 0);
+            layout->add(line);
+            layout->setWrapping(line);
+        } else {
+            // The subclass page has no list: its line may wrap down to the notes' rule.
+            const QString rule = QStringLiteral("ImgLine3_") + QLatin1String(pages[i].page);
+            line->setGeometry(left, top, width, page->findChild<QLabel *>(rule)->y() - 6 - top);
+            layout->add(line);
+            layout->widen(line);
+        }
+        connect(detail, &Query::reloaded, this, [this, line, detail, level, layout] {
+            showOtherEditions(line, *detail, level);
+            layout->apply();
+        });
         connect(line, &QLabel::linkActivated, this, [this, line](const QString &link) {
             const LevelItem item = line->property("levelItem").value<LevelItem>();
             guard([this, link, item] { openInEdition(link.section(QLatin1Char(':'), 1), item); });

@@ -1,6 +1,7 @@
 #include "app/DataLookupCombo.h"
 #include "app/Dialogs.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTextDocument>
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void lineOfEachLevel_data();
     void lineOfEachLevel();
     void linkOpensTheItemInThatEdition();
+    void lineStandsWholeBetweenItsNeighbours_data();
+    void lineStandsWholeBetweenItsNeighbours();
 
 private:
     DatabaseFolder m_folder;
@@ -102,6 +105,53 @@ void TestOtherEditions::linkOpensTheItemInThatEdition()
     QCOMPARE(running->text(QStringLiteral("LblCodClasse_TbsClasse")), QStringLiteral("0610-1"));
     // From there, the line names the edition it came from.
     QVERIFY(plainText(label).contains(QStringLiteral("Alfa Teste: igual")));
+}
+
+void TestOtherEditions::lineStandsWholeBetweenItsNeighbours_data()
+{
+    QTest::addColumn<QVector<int>>("rows");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QSize>("size");
+    const struct {
+        const char *name;
+        QVector<int> rows;
+    } pages[] = {{"TbsSecao", {1}},
+                 {"TbsDivisao", {1, 1}},
+                 {"TbsGrupo", {1, 1, 0}},
+                 {"TbsClasse", {1, 1, 0, 0}},
+                 {"TbsSubClasse", {1, 1, 0, 0, 0}}};
+    for (const auto &page : pages) {
+        for (const QSize &size : {QSize(804, 585), QSize(1920, 1080)})
+            QTest::addRow("%s, %dx%d", page.name, size.width(), size.height())
+                << page.rows << QString::fromLatin1(page.name) << size;
+    }
+}
+
+// Five other editions make a line longer than the page is wide: it wraps, whole, between the
+// item's description (or the subclass's link) and the list or the notes, at the designed size and
+// on a full-HD screen.
+void TestOtherEditions::lineStandsWholeBetweenItsNeighbours()
+{
+    QFETCH(QVector<int>, rows);
+    QFETCH(QString, page);
+    QFETCH(QSize, size);
+    auto running = startWindow(m_folder.baseDirectory());
+    running->window->setFixedSize(size);
+    browseDown(*running, rows);
+    QApplication::processEvents();
+    QCOMPARE(running->window->size(), size);
+    const auto *label = running->find<QLabel>(QStringLiteral("LblOutrasEdicoes_") + page);
+    QVERIFY(label && label->isVisible());
+    const QWidget *pageWidget = label->parentWidget();
+    QCOMPARE(pageWidget->objectName(), page);
+    QVERIFY2(pageWidget->rect().contains(label->geometry()), "cut by the page");
+    QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "text cut");
+    if (size.width() < 1000)
+        QVERIFY2(label->heightForWidth(label->width()) >= 2 * label->fontMetrics().lineSpacing(), "one line");
+    for (const QWidget *other : pageWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != label && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(label->geometry()), qPrintable(other->objectName()));
+    }
 }
 
 QTEST_MAIN(TestOtherEditions)
