@@ -33,6 +33,7 @@ private slots:
     void stopWordsAndSynonyms();
     void notesTakeEveryShape_data();
     void notesTakeEveryShape();
+    void editionsDifferAndNotesCiteEveryLevel();
     void sameArgumentsGiveSameBytes();
     void scaleMultipliesActivities();
     void badArgumentsLeaveOutputAlone_data();
@@ -446,6 +447,44 @@ void TestSampleDatabase::notesTakeEveryShape()
     for (const auto &note : notesOf("ZELT_200"))
         matches += count("SELECT COUNT(*) FROM " + note.first + " WHERE " + predicate.arg(note.second));
     QVERIFY(matches > 0);
+}
+
+// What the search help shows needs its data: notes citing codes of every level that the edition
+// has, and items that one listed edition describes otherwise than another (the first items alike).
+void TestSampleDatabase::editionsDifferAndNotesCiteEveryLevel()
+{
+    for (const QString prefix : {"ZELT_200", "ZELT_210", "ZELT_100"}) {
+        const QString notes =
+            "SELECT COUNT(*) FROM " + prefix + "_Classe WHERE NCOMPRE_CLA GLOB '*Ver também:*(%1)*'";
+        QVERIFY(count(notes.arg("[0-9][0-9][0-9][0-9]-[0-9]/[0-9][0-9]")) > 10);
+        QVERIFY(count(notes.arg("[0-9][0-9][0-9]")) > 10);
+        QVERIFY(count(notes.arg("[0-9][0-9]")) > 10);
+        // The cited subclass exists in the edition.
+        QCOMPARE(
+            count("SELECT COUNT(*) FROM " + prefix +
+                  "_Classe c WHERE NCOMPRE_CLA GLOB '*Ver também:*' AND "
+                  "NOT EXISTS (SELECT 1 FROM " +
+                  prefix +
+                  "_SubClasse s WHERE instr(c.NCOMPRE_CLA, '(' || "
+                  "substr(s.CODIGO_CLA, 1, 4) || '-' || substr(s.CODIGO_CLA, 5) || '/' || s.CODIGO_SUB || "
+                  "')') > 0)"),
+            0);
+    }
+    const QList<QPair<QString, QString>> levels = {
+        {"_Divisao", "DIV"}, {"_Grupo", "GRP"}, {"_Classe", "CLA"}};
+    for (const auto &level : levels) {
+        const QString join = "FROM ZELT_200" + level.first + " a JOIN ZELT_100" + level.first +
+                             " b ON a.CODIGO_" + level.second + " = b.CODIGO_" + level.second;
+        QVERIFY2(count("SELECT COUNT(*) " + join + " WHERE a.DESCRICAO_" + level.second + " <> b.DESCRICAO_" +
+                       level.second) > 2,
+                 qPrintable(level.first));
+        QCOMPARE(count("SELECT a.DESCRICAO_" + level.second + " = b.DESCRICAO_" + level.second + " " + join +
+                       " ORDER BY a.CODIGO_" + level.second + " LIMIT 1"),
+                 1);
+    }
+    QVERIFY(count("SELECT COUNT(*) FROM ZELT_210_SubClasse a JOIN ZELT_100_SubClasse b ON a.CODIGO_CLA = "
+                  "b.CODIGO_CLA AND a.CODIGO_SUB = b.CODIGO_SUB WHERE a.DESCRICAO_SUB <> b.DESCRICAO_SUB") >
+            2);
 }
 
 void TestSampleDatabase::sameArgumentsGiveSameBytes()

@@ -212,6 +212,31 @@ void shape(Edition &edition, Random &random)
     }
 }
 
+// The older edition words some items otherwise: every seventh of each level from the fourth on.
+// Draws nothing at random, so that every other row stays as it was.
+void olderWordings(Edition &edition)
+{
+    if (edition.info.shape != Shape::Reduced)
+        return;
+    std::size_t counts[4] = {};
+    const auto reword = [&counts](int level, std::string &description) {
+        if (counts[level]++ % 7 == 3)
+            description += ", inclusive as atividades auxiliares";
+    };
+    for (auto &section : edition.sections)
+        for (auto &division : section.divisions) {
+            reword(0, division.description);
+            for (auto &group : division.groups) {
+                reword(1, group.description);
+                for (auto &cls : group.classes) {
+                    reword(2, cls.description);
+                    for (auto &sub : cls.subclasses)
+                        reword(3, sub.description);
+                }
+            }
+        }
+}
+
 } // namespace
 
 const std::vector<EditionInfo> &editionCatalogue()
@@ -235,6 +260,8 @@ Edition buildEdition(const EditionInfo &info)
     Random random(StructureSeed + 0x1000u * static_cast<std::uint64_t>(info.code));
     shape(edition, random);
     addNotes(edition, random);
+    citeOtherLevels(edition);
+    olderWordings(edition);
     return edition;
 }
 

@@ -224,4 +224,38 @@ void addNotes(Edition &edition, Random &random)
     }
 }
 
+void citeOtherLevels(Edition &edition)
+{
+    std::vector<Reference> subclasses;
+    std::vector<Reference> groups;
+    std::vector<Reference> divisions;
+    for (const auto &section : edition.sections)
+        for (const auto &division : section.divisions) {
+            divisions.push_back({division.description, division.code});
+            for (const auto &group : division.groups) {
+                groups.push_back({group.description, group.code});
+                for (const auto &cls : group.classes)
+                    for (const auto &sub : cls.subclasses)
+                        subclasses.push_back({sub.description, classCodeDisplay(cls.code) + "/" + sub.code});
+            }
+        }
+    std::size_t index = 0;
+    for (auto &section : edition.sections)
+        for (auto &division : section.divisions)
+            for (auto &group : division.groups)
+                for (auto &cls : group.classes) {
+                    Note &excludes = cls.notes.excludes;
+                    if (index++ % 5 != 2 || !excludes ||
+                        excludes->rfind("Esta classe não compreende:", 0) != 0)
+                        continue;
+                    // Items from elsewhere in the structure, spread by the class's place.
+                    const Reference &sub = subclasses[(index * 7) % subclasses.size()];
+                    const Reference &other = groups[(index * 3) % groups.size()];
+                    const Reference &far = divisions[(index / 2) % divisions.size()];
+                    *excludes += "\r\nVer também: " + uncapitalised(sub.description) + " (" + sub.code +
+                                 "); " + uncapitalised(other.description) + " (" + other.code + "); " +
+                                 uncapitalised(far.description) + " (" + far.code + ").";
+                }
+}
+
 } // namespace makedb

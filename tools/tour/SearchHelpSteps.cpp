@@ -47,14 +47,27 @@ void search(TourContext &tour, const QString &text)
     tour.find<QPushButton>(QStringLiteral("BtnPesquisa"))->click();
 }
 
-// Opens the first class whose "não compreende" note cites a class code, and its notes.
+// Opens the first class whose "não compreende" note cites codes of every level, preferring one that
+// the sample's older edition (ZELT_100) describes otherwise; else the first that cites a class.
 void classCitingCodes(TourContext &tour)
 {
-    const ResultSet found = tour.dtm.ADCMain.execute(
-        QStringLiteral(
-            "SELECT Codigo_Sec, Codigo_Div, Codigo_Grp, Codigo_Cla FROM %1_Classe WHERE NCOMPRE_CLA "
-            "LIKE '%(____-_)%' ORDER BY Codigo_Cla")
-            .arg(tour.window.nav.PrefixoTabela));
+    const QString prefix = tour.window.nav.PrefixoTabela;
+    ResultSet found;
+    try {
+        found = tour.dtm.ADCMain.execute(
+            QStringLiteral("SELECT c.Codigo_Sec, c.Codigo_Div, c.Codigo_Grp, c.Codigo_Cla FROM %1_Classe c, "
+                           "ZELT_100_Classe o WHERE o.Codigo_Cla = c.Codigo_Cla AND o.Descricao_Cla <> "
+                           "c.Descricao_Cla AND c.NCOMPRE_CLA LIKE '%(____-_/__)%' ORDER BY c.Codigo_Cla")
+                .arg(prefix));
+    } catch (const DataError &) {
+        // Another database: any class citing a code will do.
+    }
+    if (found.rows.isEmpty())
+        found = tour.dtm.ADCMain.execute(
+            QStringLiteral(
+                "SELECT Codigo_Sec, Codigo_Div, Codigo_Grp, Codigo_Cla FROM %1_Classe WHERE NCOMPRE_CLA "
+                "LIKE '%(____-_)%' ORDER BY Codigo_Cla")
+                .arg(prefix));
     if (found.rows.isEmpty())
         throw DataError(QStringLiteral("tour: no class note cites a code"));
     const QVector<QVariant> &row = found.rows.first();
