@@ -3,6 +3,7 @@
 #include "app/uFrmMain.h"
 
 #include "app/DataGrid.h"
+#include "app/GrowingLayout.h"
 #include "app/DataLookupCombo.h"
 #include "browse/OtherEditions.h"
 #include "data/DataError.h"
@@ -48,6 +49,11 @@ void TFrmMain::attachOtherEditions()
         line->setGeometry(anchor->x(), top, anchor->parentWidget()->width() - anchor->x() - 8, height);
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->hide();
+        // It widens with the page and scales with the texts' size.
+        if (auto *layout = GrowingLayout::of(anchor->parentWidget())) {
+            layout->adopt(line);
+            layout->widen(line);
+        }
         connect(detail, &Query::reloaded, this,
                 [this, line, detail, level] { showOtherEditions(line, *detail, level); });
         connect(line, &QLabel::linkActivated, this, [this, line](const QString &link) {

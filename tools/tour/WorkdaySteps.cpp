@@ -3,6 +3,7 @@
 #include "Tour.h"
 
 #include "app/LinkLabel.h"
+#include "app/TextZoom.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -39,5 +40,30 @@ QVector<TourStep> workdaySteps()
              emit tour.find<LinkLabel>(QStringLiteral("LblNotasExplicativas_TbsSecao"))->clicked();
          },
          [](QDialog &notes) { notes.resize(1900, 1000); }},
+        // The texts at 150 %, as Ctrl+plus leaves them after four steps.
+        {QStringLiteral("texto-150-inicio"),
+         [](TourContext &tour) {
+             TextZoom::instance().setPercent(150);
+             tour.window.LblLinkCabecalho1Click(tour.find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
+         }},
+        {QStringLiteral("texto-150-estrutura"), [](TourContext &tour) { tour.window.BtnEstruturaClick(); }},
+        {QStringLiteral("texto-150-secao"), [](TourContext &tour) { tour.window.DBGEstruturaCellClick(); }},
+        {QStringLiteral("texto-150-divisao"), [](TourContext &tour) { tour.window.DbgSecaoCellClick(); }},
+        {QStringLiteral("texto-150-grupo"), [](TourContext &tour) { tour.window.DbgDivisaoCellClick(); }},
+        {QStringLiteral("texto-150-classe"), [](TourContext &tour) { tour.window.DbgGrupoCellClick(); }},
+        {QStringLiteral("texto-150-subclasse"), [](TourContext &tour) { tour.window.DbgClasseCellClick(); }},
+        {QStringLiteral("texto-150-notas"),
+         [](TourContext &tour) {
+             emit tour.find<LinkLabel>(QStringLiteral("LblNotasExplicativas_TbsSubClasse"))->clicked();
+         }},
+        {QStringLiteral("texto-150-pesquisa"),
+         [](TourContext &tour) {
+             tour.window.LblLinkCabecalho1Click(tour.find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
+             tour.find<QLineEdit>(QStringLiteral("EdtPesquisa"))
+                 ->setText(QStringLiteral("comércio de peças"));
+             tour.find<QPushButton>(QStringLiteral("BtnPesquisa"))->click();
+         }},
+        {QStringLiteral("texto-150-ajuda"), [](TourContext &tour) { tour.window.AbreJanelaAjuda(3); }},
+        {QStringLiteral("texto-100"), [](TourContext &) { TextZoom::instance().setPercent(100); }},
     };
 }

@@ -64,8 +64,10 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool ownScreen = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (ownScreen)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir screenFolder;
     // The options are read before the application exists: the scale factor must be set first.
     std::vector<char *> rest{argv[0]};
     QSize clientSize;
@@ -82,6 +84,18 @@ int main(int argc, char *argv[])
                 return 2;
             }
             clientSize = QSize(width, height);
+            // The offscreen screen is as large as the window, as the screen it is maximised on.
+            const QString config = screenFolder.filePath(QStringLiteral("screen.json"));
+            QFile screen(config);
+            if (ownScreen && screen.open(QIODevice::WriteOnly)) {
+                screen.write(QStringLiteral("{\"screens\": [{\"name\": \"tour\", \"x\": 0, \"y\": 0, "
+                                            "\"width\": %1, \"height\": %2}]}")
+                                 .arg(width)
+                                 .arg(height)
+                                 .toUtf8());
+                screen.close();
+                qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+            }
         } else if (std::strcmp(argv[i], "--palette") == 0 && hasValue) {
             paletteName = QString::fromLocal8Bit(argv[++i]);
         } else {
