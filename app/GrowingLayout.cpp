@@ -107,7 +107,7 @@ void GrowingLayout::setWrapping(QLabel *label)
 // How much taller than designed the wrapping label needs to be for its whole text.
 int GrowingLayout::wrappingGrowth(int dx) const
 {
-    if (!m_wrapping)
+    if (!m_wrapping || m_wrapping->isHidden())
         return 0;
     const QRect designed = zoomedRect(m_wrappingDesigned, m_scale);
     return std::max(0, m_wrapping->heightForWidth(designed.width() + dx) - designed.height());

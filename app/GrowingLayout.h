@@ -14,7 +14,7 @@ class QWidget;
 // widgets told to widen and moves the ones told to follow the right edge; the extra height goes
 // to the container's one open-ended list, and whatever stands below the list moves down with it.
 // A wrapping label may grow downwards with its text: what stands between it and the list moves
-// down by as much, and the list gives up that height.
+// down by as much, and the list gives up that height (none while the label is hidden).
 // At a text zoom every designed place and size is scaled first; labels sized to their text take
 // the size of their text in the zoomed font.
 class GrowingLayout : public QObject

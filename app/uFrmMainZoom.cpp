@@ -37,6 +37,7 @@ public:
             new GrowingLayout(ui.PnlLinks, ui.PnlLinks->size());
         for (DataGrid *grid : window->findChildren<DataGrid *>())
             m_rowHeights.insert(grid, grid->verticalHeader()->defaultSectionSize());
+        m_logo = ui.ImgLogo->pixmap();
     }
 
     // Whether the window at `percent` still fits the screen it stands on, frame included.
@@ -82,14 +83,31 @@ public:
         for (GrowingLayout *layout : m_window->findChildren<GrowingLayout *>())
             layout->setScale(factor);
         m_window->setMinimumSize(zoomedSize(m_minimum, factor));
+        showLogo(factor);
     }
 
 private:
+    // The logo as large as the texts, drawn from the picture twice as large.
+    void showLogo(qreal factor)
+    {
+        if (factor == 1) {
+            m_ui.ImgLogo->setPixmap(m_logo);
+            return;
+        }
+        const qreal scale = m_window->devicePixelRatioF();
+        const QSize pixels = (QSizeF(m_ui.ImgLogo->size()) * scale).toSize();
+        QPixmap logo = QPixmap(QStringLiteral(":/images/logo@2x.png"))
+                           .scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        logo.setDevicePixelRatio(scale);
+        m_ui.ImgLogo->setPixmap(logo);
+    }
+
     QMainWindow *m_window;
     Ui::TFrmMain &m_ui;
     QSize m_minimum;
     QSize m_header;
     QHash<DataGrid *, int> m_rowHeights;
+    QPixmap m_logo;
 };
 
 } // namespace

@@ -49,10 +49,11 @@ void TFrmMain::attachOtherEditions()
         line->setGeometry(anchor->x(), top, anchor->parentWidget()->width() - anchor->x() - 8, height);
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->hide();
-        // It widens with the page and scales with the texts' size.
+        // It widens with the page and scales with the texts' size; shown, the list below gives
+        // way to its whole text.
         if (auto *layout = GrowingLayout::of(anchor->parentWidget())) {
             layout->adopt(line);
-            layout->widen(line);
+            layout->setWrapping(line);
         }
         connect(detail, &Query::reloaded, this,
                 [this, line, detail, level] { showOtherEditions(line, *detail, level); });

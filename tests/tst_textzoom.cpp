@@ -34,11 +34,11 @@ int pixels(const QWidget *widget)
     return QFontInfo(widget->font()).pixelSize();
 }
 
-// Every widget the window places by hand (on its pages and in its header), where it stands.
+// Every widget the window places by hand on the page on show and in its header, where it stands.
 QHash<QWidget *, QRect> places(const TFrmMain &window)
 {
-    QList<QWidget *> containers = window.findChild<QStackedWidget *>(QStringLiteral("PgcPrincipal"))
-                                      ->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    QList<QWidget *> containers{
+        window.findChild<QStackedWidget *>(QStringLiteral("PgcPrincipal"))->currentWidget()};
     containers << window.findChild<QWidget *>(QStringLiteral("PnlCabecalho"))
                << window.findChild<QWidget *>(QStringLiteral("PnlLinks"));
     QHash<QWidget *, QRect> all;
@@ -64,13 +64,11 @@ void checkNothingCut(QWidget *area, const QString &where)
                 QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(name));
             } else {
                 QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(name));
-                // The other-editions line is cut to the 8-pixel gap above the list at every size,
-                // the designed one too: a fault of the level pages' design, not of the zoom.
-                if (!label->objectName().startsWith(QLatin1String("LblOutrasEdicoes")))
-                    QVERIFY2(label->height() >= label->fontMetrics().height(),
-                             qPrintable(name + QStringLiteral(" %1 < %2")
-                                                   .arg(label->height())
-                                                   .arg(label->fontMetrics().height())));
+                QVERIFY2(
+                    label->height() >= label->fontMetrics().height(),
+                    qPrintable(
+                        name +
+                        QStringLiteral(" %1 < %2").arg(label->height()).arg(label->fontMetrics().height())));
             }
         } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
             QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(name));
@@ -174,6 +172,7 @@ void TestTextZoom::keysStepTheSizeAndBackExactly()
 {
     start();
     browseDown(*m_running, {0, 0});
+    QApplication::processEvents();
     TFrmMain &window = *m_running->window;
     auto *caption = m_running->find<QLabel>(QStringLiteral("LblDescricaoZelt_TbsDivisao"));
     auto *grid = m_running->find<DataGrid>(QStringLiteral("DbgDivisao"));
@@ -203,8 +202,10 @@ void TestTextZoom::keysStepTheSizeAndBackExactly()
     QCOMPARE(pixels(m_running->find<QWidget>(QStringLiteral("LblLinkCabecalho1"))), 16);
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), qRound(rowDesigned * 1.5));
     QCOMPARE(grid->x(), qRound(gridDesigned.x() * 1.5));
-    QCOMPARE(grid->y(), qRound(gridDesigned.y() * 1.5));
+    QVERIFY(grid->y() > gridDesigned.y() * 1.4);
     QVERIFY(window.minimumWidth() >= qRound(804 * 1.5));
+    auto *logo = m_running->find<QLabel>(QStringLiteral("ImgLogo"));
+    QCOMPARE(logo->pixmap().size(), QSize(qRound(239 * 1.5), qRound(61 * 1.5)));
     QVERIFY(window.width() >= window.minimumWidth());
 
     press(Qt::Key_0);
@@ -212,6 +213,7 @@ void TestTextZoom::keysStepTheSizeAndBackExactly()
     QCOMPARE(pixels(caption), 11);
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), rowDesigned);
     QCOMPARE(window.minimumSize(), QSize(804, 585));
+    QCOMPARE(logo->pixmap().size(), QSize(239, 61));
     // The window kept the size the zoom gave it: back at its design, the pages grow with it.
     window.resize(window.minimumSize());
     QApplication::processEvents();

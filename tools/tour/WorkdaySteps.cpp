@@ -11,6 +11,17 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace
+{
+
+QSize &sizeBeforeZoom()
+{
+    static QSize size;
+    return size;
+}
+
+} // namespace
+
 QVector<TourStep> workdaySteps()
 {
     return {
@@ -43,6 +54,7 @@ QVector<TourStep> workdaySteps()
         // The texts at 150 %, as Ctrl+plus leaves them after four steps.
         {QStringLiteral("texto-150-inicio"),
          [](TourContext &tour) {
+             sizeBeforeZoom() = tour.window.size();
              TextZoom::instance().setPercent(150);
              tour.window.LblLinkCabecalho1Click(tour.find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
          }},
@@ -64,6 +76,11 @@ QVector<TourStep> workdaySteps()
              tour.find<QPushButton>(QStringLiteral("BtnPesquisa"))->click();
          }},
         {QStringLiteral("texto-150-ajuda"), [](TourContext &tour) { tour.window.AbreJanelaAjuda(3); }},
-        {QStringLiteral("texto-100"), [](TourContext &) { TextZoom::instance().setPercent(100); }},
+        {QStringLiteral("texto-100"),
+         [](TourContext &tour) {
+             // The window took the larger size the texts needed; the later pictures want it back.
+             TextZoom::instance().setPercent(100);
+             tour.window.resize(sizeBeforeZoom());
+         }},
     };
 }

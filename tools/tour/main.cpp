@@ -56,6 +56,17 @@ public:
         return saved;
     }
 
+    // A failed start's box, with its choice of another file.
+    bool saveOtherDatabaseBox(const QString &text, const QString &name)
+    {
+        QMessageBox box;
+        dialogs::setUpOtherDatabaseBox(box, text);
+        box.show();
+        const bool saved = save(box, name);
+        box.hide();
+        return saved;
+    }
+
 private:
     QString m_folder;
 };
@@ -189,9 +200,12 @@ int main(int argc, char *argv[])
     const auto saveErrors = [&] {
         for (; errors < recorder.errors.size(); ++errors) {
             std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
-            allSaved &=
-                pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(), recorder.errors[errors],
-                                 QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
+            const QString name = QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1);
+            if (recorder.otherDatabaseOffers.contains(recorder.errors[errors]))
+                allSaved &= pictures.saveOtherDatabaseBox(recorder.errors[errors], name);
+            else
+                allSaved &= pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(),
+                                             recorder.errors[errors], name);
         }
     };
 
