@@ -7,12 +7,19 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPair>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
 namespace
 {
+
+QPair<QSize, bool> &placeBeforeRestore()
+{
+    static QPair<QSize, bool> place;
+    return place;
+}
 
 QSize &sizeBeforeZoom()
 {
@@ -25,6 +32,31 @@ QSize &sizeBeforeZoom()
 QVector<TourStep> workdaySteps()
 {
     return {
+        {QStringLiteral("janela-restaurada"),
+         [](TourContext &tour) {
+             // Restored from maximised to a size between the design and the screen, then
+             // maximised again: the pages follow both ways.
+             QWidget &window = tour.window;
+             placeBeforeRestore() = {window.size(), window.minimumSize() == window.maximumSize()};
+             window.setMinimumSize(804, 585);
+             window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+             window.showNormal();
+             window.resize(1100, 720);
+             tour.window.BtnEstruturaClick();
+             tour.window.DBGEstruturaCellClick();
+         }},
+        {QStringLiteral("janela-maximizada-de-novo"),
+         [](TourContext &tour) {
+             QWidget &window = tour.window;
+             window.showMaximized();
+             QApplication::processEvents();
+             // The tour's maximised window is exactly the size it was given.
+             const auto [size, fixed] = placeBeforeRestore();
+             if (fixed)
+                 window.setFixedSize(size);
+             else
+                 window.resize(size);
+         }},
         {QStringLiteral("historico-voltar"),
          [](TourContext &tour) {
              // A search, its first result's page, then back: the results as they were, and the
