@@ -4,6 +4,7 @@
 
 #include "app/LinkLabel.h"
 #include "app/TextZoom.h"
+#include "search/VocabularyLoader.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -106,6 +107,17 @@ QVector<TourStep> workdaySteps()
              tour.find<QLineEdit>(QStringLiteral("EdtPesquisa"))
                  ->setText(QStringLiteral("comércio de peças"));
              tour.find<QPushButton>(QStringLiteral("BtnPesquisa"))->click();
+         }},
+        {QStringLiteral("texto-150-sugestoes"),
+         [](TourContext &tour) {
+             // Nothing found: the corrected searches offered inside the list, once the
+             // vocabulary is read.
+             tour.window.LblLinkCabecalho1Click(tour.find<LinkLabel>(QStringLiteral("LblLinkCabecalho2")));
+             tour.find<VocabularyLoader>(QStringLiteral("VocabularyLoader"))->waitForAll();
+             tour.find<QLineEdit>(QStringLiteral("EdtPesquisa"))
+                 ->setText(QStringLiteral("vemda de automovl"));
+             tour.find<QPushButton>(QStringLiteral("BtnPesquisa"))->click();
+             QApplication::processEvents();
          }},
         {QStringLiteral("texto-150-ajuda"), [](TourContext &tour) { tour.window.AbreJanelaAjuda(3); }},
         {QStringLiteral("texto-100"),
