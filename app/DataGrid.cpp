@@ -352,6 +352,14 @@ void DataGrid::resizeEvent(QResizeEvent *event)
     fitLastColumn();
 }
 
+// Texts in a larger font need wider code columns.
+void DataGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitColumns();
+}
+
 QString DataGrid::currentCode() const
 {
     const QModelIndex current = currentIndex();

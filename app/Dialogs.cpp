@@ -9,9 +9,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
-namespace dialogs {
+namespace dialogs
+{
 
-namespace {
+namespace
+{
 Recorder *g_recorder = nullptr;
 }
 
@@ -31,8 +33,7 @@ void showError(QWidget *parent, const QString &message)
         g_recorder->errors.append(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -50,13 +51,24 @@ bool offerOtherDatabase(QWidget *parent, const QString &message)
 {
     if (g_recorder) {
         g_recorder->errors.append(message);
+        g_recorder->otherDatabaseOffers.append(message);
         return g_recorder->openOtherDatabase;
     }
-    QMessageBox box(QMessageBox::Critical, errorCaption(), message, QMessageBox::Ok, parent);
-    QPushButton *other = box.addButton(QStringLiteral("Abrir outro arquivo..."), QMessageBox::ActionRole);
-    box.setDefaultButton(QMessageBox::Ok);
+    QMessageBox box(parent);
+    QPushButton *other = setUpOtherDatabaseBox(box, message);
     box.exec();
     return box.clickedButton() == other;
+}
+
+QPushButton *setUpOtherDatabaseBox(QMessageBox &box, const QString &message)
+{
+    box.setIcon(QMessageBox::Critical);
+    box.setWindowTitle(errorCaption());
+    box.setText(message);
+    box.setStandardButtons(QMessageBox::Ok);
+    QPushButton *other = box.addButton(QStringLiteral("Abrir outro arquivo..."), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    return other;
 }
 
 QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)

@@ -8,13 +8,16 @@
 
 class QDialog;
 class QFileDialog;
+class QMessageBox;
 class QPrinter;
 class QProgressDialog;
+class QPushButton;
 class QWidget;
 
 // Every message box and modal window of the program goes through here, so that tests can
 // answer them without blocking.
-namespace dialogs {
+namespace dialogs
+{
 
 // The caption of the error dialog: the program's name as its main window shows it. It is no
 // application display name, which the platform would append to every window's own caption.
@@ -29,6 +32,9 @@ void showWarning(QWidget *parent, const QString &text);
 // The message of a start that could not open its database, with the choice "Abrir outro
 // arquivo..." beside OK; true when the user takes it.
 bool offerOtherDatabase(QWidget *parent, const QString &message);
+// Sets up `box` as offerOtherDatabase shows it (the screenshot tour draws it too); returns its
+// "Abrir outro arquivo..." button.
+QPushButton *setUpOtherDatabaseBox(QMessageBox &box, const QString &message);
 
 // Asks for a file to open; the chosen path, or the empty text when the user cancels.
 QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
@@ -78,8 +84,9 @@ struct Recorder {
     std::function<QString(QFileDialog &)> onSaveFile;
     // The open dialog, shown, is handed to onOpenFile, which gives the answer; unset cancels.
     std::function<QString(QFileDialog &)> onOpenFile;
-    // The answer to offerOtherDatabase, whose message is recorded among the errors.
+    // The answer to offerOtherDatabase, whose message is recorded among the errors and here.
     bool openOtherDatabase = false;
+    QStringList otherDatabaseOffers;
     // Stands for the print dialog: sets up the printer and says whether to print; unset cancels.
     std::function<bool(QPrinter &)> onPrint;
     // Stands for a progress window: told how far the task has gone, returns false to cancel;

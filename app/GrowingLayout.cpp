@@ -1,5 +1,7 @@
 #include "app/GrowingLayout.h"
 
+#include "app/TextZoom.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -28,8 +30,41 @@ GrowingLayout::GrowingLayout(QWidget *container, const QSize &designed)
     : QObject(container), m_container(container), m_designed(designed)
 {
     for (QWidget *child : container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        m_items.append({child, child->geometry(), 0, {}});
+        m_items.append(makeItem(child));
     container->installEventFilter(this);
+}
+
+GrowingLayout *GrowingLayout::of(QWidget *container)
+{
+    return container->findChild<GrowingLayout *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// A label as large as its text (marked autoSize in the design, or sized so when made) stays so
+// in any font; everything else keeps its designed size.
+GrowingLayout::Item GrowingLayout::makeItem(QWidget *widget) const
+{
+    const auto *label = qobject_cast<QLabel *>(widget);
+    const bool sizedToText = label && label->pixmap().isNull() && !label->wordWrap() &&
+                             (label->property("autoSize").toBool() || label->size() == label->sizeHint());
+    return {widget, widget->geometry(), 0, {}, sizedToText};
+}
+
+void GrowingLayout::adopt(QWidget *widget)
+{
+    Q_ASSERT(widget->parentWidget() == m_container);
+    m_items.append(makeItem(widget));
+}
+
+void GrowingLayout::setScale(qreal factor)
+{
+    m_scale = factor;
+    for (Item &entry : m_items) {
+        if (entry.sizedToText)
+            entry.widget->adjustSize();
+        else
+            entry.widget->resize(zoomedRect(entry.designed, factor).size());
+    }
+    apply();
 }
 
 GrowingLayout::Item &GrowingLayout::item(QWidget *widget)
@@ -69,18 +104,13 @@ void GrowingLayout::setWrapping(QLabel *label)
     m_wrappingDesigned = item(label).designed;
 }
 
-void GrowingLayout::add(QWidget *widget)
-{
-    m_items.append({widget, widget->geometry(), 0, {}});
-}
-
 // How much taller than designed the wrapping label needs to be for its whole text.
 int GrowingLayout::wrappingGrowth(int dx) const
 {
     if (!m_wrapping || m_wrapping->isHidden())
         return 0;
-    const int width = m_wrappingDesigned.width() + dx;
-    return std::max(0, m_wrapping->heightForWidth(width) - m_wrappingDesigned.height());
+    const QRect designed = zoomedRect(m_wrappingDesigned, m_scale);
+    return std::max(0, m_wrapping->heightForWidth(designed.width() + dx) - designed.height());
 }
 
 void GrowingLayout::apply()
@@ -88,34 +118,37 @@ void GrowingLayout::apply()
     if (m_applying)
         return;
     m_applying = true;
-    const int dx = std::max(0, m_container->width() - m_designed.width());
-    const int dy = std::max(0, m_container->height() - m_designed.height());
+    const QSize container = zoomedSize(m_designed, m_scale);
+    const QRect listDesigned = zoomedRect(m_listDesigned, m_scale);
+    const QRect wrappingDesigned = zoomedRect(m_wrappingDesigned, m_scale);
+    const int dx = std::max(0, m_container->width() - container.width());
+    const int dy = std::max(0, m_container->height() - container.height());
     // The list keeps at least two thirds of its designed height for a long wrapped text.
-    const int growth = m_list ? std::min(wrappingGrowth(dx), dy + m_listDesigned.height() / 3) : 0;
+    const int growth = m_list ? std::min(wrappingGrowth(dx), dy + listDesigned.height() / 3) : 0;
 
     for (Item &entry : m_items) {
-        QRect target(entry.designed.topLeft(), entry.widget->size());
+        const QRect designed = zoomedRect(entry.designed, m_scale);
+        QRect target(designed.topLeft(), entry.widget->size());
         if (entry.rules & FollowRight)
-            target.moveLeft(entry.designed.left() + dx);
+            target.moveLeft(designed.left() + dx);
         if (m_list && entry.widget != m_list) {
-            if (entry.designed.top() >= m_listDesigned.bottom())
-                target.moveTop(entry.designed.top() + dy);
-            else if (m_wrapping && entry.designed.top() > m_wrappingDesigned.top() &&
-                     entry.designed.top() < m_listDesigned.top())
-                target.moveTop(entry.designed.top() + growth);
+            if (designed.top() >= listDesigned.bottom())
+                target.moveTop(designed.top() + dy);
+            else if (m_wrapping && designed.top() > wrappingDesigned.top() &&
+                     designed.top() < listDesigned.top())
+                target.moveTop(designed.top() + growth);
         }
         if (entry.rules & Widen)
-            target.setWidth(entry.designed.width() + dx);
+            target.setWidth(designed.width() + dx);
         if (entry.widget == m_list)
-            target.setCoords(target.left(), entry.designed.top() + growth, target.right(),
-                             entry.designed.bottom() + dy);
+            target.setCoords(target.left(), designed.top() + growth, target.right(), designed.bottom() + dy);
         if (entry.widget == m_wrapping)
-            target.setHeight(entry.designed.height() + growth);
+            target.setHeight(designed.height() + growth);
         if (target != entry.widget->geometry())
             entry.widget->setGeometry(target);
         if (!entry.rule.isNull()) {
             auto *label = static_cast<QLabel *>(entry.widget);
-            const int length = entry.rule.width() + dx;
+            const int length = zoomed(entry.rule.width(), m_scale) + dx;
             if (label->pixmap().width() != length)
                 label->setPixmap(extendedRule(entry.rule, length));
         }

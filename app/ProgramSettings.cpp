@@ -4,6 +4,7 @@ namespace
 {
 
 const QString GeometryKey = QStringLiteral("JanelaPrincipal/Geometria");
+const QString TextZoomKey = QStringLiteral("Janelas/TamanhoDoTexto");
 const QString RecentKey = QStringLiteral("BancosRecentes");
 
 } // namespace
@@ -22,6 +23,16 @@ QByteArray ProgramSettings::mainWindowGeometry() const
 void ProgramSettings::setMainWindowGeometry(const QByteArray &geometry)
 {
     m_settings.setValue(GeometryKey, geometry);
+}
+
+int ProgramSettings::textZoom() const
+{
+    return m_settings.value(TextZoomKey, 100).toInt();
+}
+
+void ProgramSettings::setTextZoom(int percent)
+{
+    m_settings.setValue(TextZoomKey, percent);
 }
 
 QStringList ProgramSettings::recentDatabases() const

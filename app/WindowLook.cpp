@@ -15,13 +15,17 @@ QFont windowFont()
 
 void setUnderlined(QLabel *label, bool underlined)
 {
-    QFont font = label->font();
+    const QFont shown = label->font();
+    if (shown.underline() == underlined && !shown.bold() && !shown.italic() && !shown.strikeOut())
+        return;
+    // Only these four are the label's own: family and size still come from its window, so that
+    // the label follows the texts' size.
+    QFont font;
     font.setUnderline(underlined);
     font.setBold(false);
     font.setItalic(false);
     font.setStrikeOut(false);
-    if (font != label->font())
-        label->setFont(font);
+    label->setFont(font);
 }
 
 // Resources of a static library must be registered by hand, from the global namespace.

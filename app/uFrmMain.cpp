@@ -95,6 +95,7 @@ TFrmMain::TFrmMain(TDtmMain &dtm, const QString &baseDirectory, const QString &d
         completions->popup()->setFont(font());
     }
     QToolTip::setFont(font());
+    attachTextZoom();
     // A start that cannot open its database says so once the window stands (see showEvent).
     try {
         FormCreate();

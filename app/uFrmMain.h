@@ -168,6 +168,8 @@ private:
     // Extra room goes to the pages' lists and texts (app/uFrmMainLayout.cpp).
     void growWithWindow();
     void makeValuesSelectable();
+    // Ctrl+plus, Ctrl+minus and Ctrl+0, and the window at the texts' size (app/uFrmMainZoom.cpp).
+    void attachTextZoom();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
     // Where the window stood when it closed, for the next run (app/uFrmMainPlacement.cpp).

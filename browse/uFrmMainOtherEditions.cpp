@@ -54,17 +54,17 @@ void TFrmMain::attachOtherEditions()
         // One row under what it follows: the hierarchy's rows stand 28 pixels apart.
         const int top = pages[i].above->y() + 28;
         const int width = pages[i].description->geometry().right() + 1 - left;
-        auto *layout = page->findChild<GrowingLayout *>(QString(), Qt::FindDirectChildrenOnly);
+        auto *layout = GrowingLayout::of(page);
         if (page->findChild<DataGrid *>()) {
             // Designed without height: the line takes the room its text needs from the list below.
             line->setGeometry(left, top, width, 0);
-            layout->add(line);
+            layout->adopt(line);
             layout->setWrapping(line);
         } else {
             // The subclass page has no list: its line may wrap down to the notes' rule.
             const QString rule = QStringLiteral("ImgLine3_") + QLatin1String(pages[i].page);
             line->setGeometry(left, top, width, page->findChild<QLabel *>(rule)->y() - 6 - top);
-            layout->add(line);
+            layout->adopt(line);
             layout->widen(line);
         }
         connect(detail, &Query::reloaded, this, [this, line, detail, level, layout] {

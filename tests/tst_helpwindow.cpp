@@ -14,6 +14,8 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <functional>
 
@@ -105,6 +107,7 @@ private slots:
     void memosHoldTheirLines();
     void termsAreSixParagraphs();
     void growsWithTheWindow();
+    void textsFlowOverTheWidth();
 };
 
 void TestHelpWindow::opensOnRequestedPage_data()
@@ -434,6 +437,49 @@ void TestHelpWindow::growsWithTheWindow()
         auto *grid = window.findChild<DataGrid *>(QStringLiteral("DBGrid1"));
         QVERIFY2(grid->height() > 285 + 400, qPrintable(QString::number(grid->height())));
         QVERIFY(grid->geometry().bottom() < window.height());
+    });
+    QCOMPARE(errors, QStringList());
+}
+
+// The lines as laid out on screen: how many, and the widest.
+static QPair<int, qreal> shownLines(QPlainTextEdit *memo)
+{
+    int count = 0;
+    qreal widest = 0;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        count += layout->lineCount();
+        for (int i = 0; i < layout->lineCount(); ++i)
+            widest = std::max(widest, layout->lineAt(i).naturalTextWidth());
+    }
+    return {count, widest};
+}
+
+// Enlarged, the texts written line for line flow over the width: fewer, wider lines with the same
+// words; back at the designed size, the designed lines.
+void TestHelpWindow::textsFlowOverTheWidth()
+{
+    Synonyms synonyms({kCreateSynonyms});
+    const QStringList errors = openHelp(synonyms.dtm, 3, [&](QDialog &window) {
+        for (const char *name : {"Memo4", "Memo9"}) {
+            auto *memo = window.findChild<QPlainTextEdit *>(QLatin1String(name));
+            const QString designed = memo->toPlainText();
+            const auto [designedCount, designedWidest] = shownLines(memo);
+            QVERIFY(designedWidest <= memo->viewport()->width());
+
+            window.resize(1200, 900);
+            QApplication::processEvents();
+            const auto [count, widest] = shownLines(memo);
+            QVERIFY2(count < designedCount, qPrintable(QStringLiteral("%1 lines").arg(count)));
+            QVERIFY2(widest > designedWidest + 200, qPrintable(QString::number(widest)));
+            QVERIFY(widest <= memo->viewport()->width());
+            QCOMPARE(memo->toPlainText().simplified(), designed.simplified());
+
+            window.resize(488, 359);
+            QApplication::processEvents();
+            QCOMPARE(memo->toPlainText(), designed);
+            QCOMPARE(shownLines(memo).first, designedCount);
+        }
     });
     QCOMPARE(errors, QStringList());
 }

@@ -4,11 +4,13 @@
 #include "app/Dialogs.h"
 #include "app/GrowingLayout.h"
 #include "app/LinkLabel.h"
+#include "app/TextZoom.h"
 #include "app/WindowLook.h"
 #include "data/DataError.h"
 #include "data/UDtmMain.h"
 #include "ui_UFrmPopup.h"
 #include "windows/PopupAccessibility.h"
+#include "windows/ReflowingMemo.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -110,6 +112,7 @@ TFrmPopup::TFrmPopup(TDtmMain &dtm, QWidget *parent)
 
     growWithWindow();
     bindWidgets();
+    zoomTexts();
     describeHelpWindow(this);
 }
 
@@ -117,7 +120,8 @@ TFrmPopup::~TFrmPopup() = default;
 
 // Each page's rules and explanation texts widen with the window and the links at the top right
 // follow its edge; the synonym table takes the extra height. The examples set side by side keep
-// their designed width. A page taller than the window scrolls.
+// their designed width; the texts written line for line flow over the room. A page taller than
+// the window scrolls.
 void TFrmPopup::growWithWindow()
 {
     auto *fill = new QVBoxLayout(this);
@@ -138,11 +142,37 @@ void TFrmPopup::growWithWindow()
                 layout->followRight(child);
             else if (auto *grid = qobject_cast<DataGrid *>(child))
                 layout->setList(grid);
-            else if (name.endsWith(QLatin1String("Linha1")) || name.endsWith(QLatin1String("Linha2")) ||
-                     (qobject_cast<QPlainTextEdit *>(child) && child->width() > designed.width() * 3 / 4))
+            else if (name.endsWith(QLatin1String("Linha1")) || name.endsWith(QLatin1String("Linha2")))
                 layout->widen(child);
+            else if (auto *memo = qobject_cast<QPlainTextEdit *>(child);
+                     memo && child->width() > designed.width() * 3 / 4) {
+                layout->widen(memo);
+                if (memo->lineWrapMode() == QPlainTextEdit::NoWrap)
+                    new ReflowingMemo(memo);
+            }
         }
     }
+}
+
+// The window opens at the texts' size of the main window, built at the designed size first.
+void TFrmPopup::zoomTexts()
+{
+    const qreal factor = TextZoom::instance().factor();
+    if (factor == 1)
+        return;
+    setFont(zoomedFont(windowFont(), factor));
+    for (QScrollArea *page :
+         {ui->ScrTbsLicenca, ui->ScrSobrePesquisa, ui->ScrPesquisaAvancada, ui->ScrollBox1}) {
+        QWidget *content = page->widget();
+        content->setMinimumHeight(zoomed(content->minimumHeight(), factor));
+        GrowingLayout::of(content)->setScale(factor);
+    }
+    QHeaderView *rows = ui->DBGrid1->verticalHeader();
+    rows->setDefaultSectionSize(zoomed(rows->defaultSectionSize(), factor));
+    for (int column = 0; column < ui->DBGrid1->horizontalHeader()->count(); ++column)
+        ui->DBGrid1->setColumnWidth(column, zoomed(ui->DBGrid1->columnWidth(column), factor));
+    setMinimumSize(zoomedSize(kDesignedSize, factor));
+    resize(minimumSize());
 }
 
 void TFrmPopup::bindWidgets()

@@ -45,6 +45,7 @@ public:
 private:
     void bindWidgets();
     void growWithWindow();
+    void zoomTexts();
     // Runs one handler; an error stops it there and shows the top-level error dialog.
     void guard(const std::function<void()> &handler);
     void centreOnMainWindow();

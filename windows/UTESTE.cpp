@@ -1,6 +1,7 @@
 #include "windows/UTESTE.h"
 
 #include "app/Dialogs.h"
+#include "app/TextZoom.h"
 #include "app/WindowLook.h"
 #include "browse/NoteCodeLinks.h"
 #include "ui_UTESTE.h"
@@ -99,14 +100,23 @@ TFrmPopupNota::TFrmPopupNota(QWidget *parent) : QDialog(parent), ui(std::make_un
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
-    setFont(windowFont());
+    // At the texts' size of the main window.
+    const qreal factor = TextZoom::instance().factor();
+    setFont(zoomedFont(windowFont(), factor));
     // The designed size is the smallest; the user may enlarge the popup for a long note.
-    setMinimumSize(522, 522);
-    resize(522, 522);
+    setMinimumSize(zoomedSize(QSize(522, 522), factor));
+    resize(minimumSize());
     // Headings stand at 8, 8 of their panel: the layout gives the top, this the left.
     for (QLabel *heading : {ui->LblTextoNotasExplicativas, ui->LblTextoCompreende,
-                            ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas})
+                            ui->LblTextoTambemCompreende, ui->LblTextoNaoCompreende, ui->LblTextoNotas}) {
         heading->setContentsMargins(7, 0, 0, 0);
+        heading->setFixedHeight(zoomed(heading->minimumHeight(), factor));
+        QMargins around = heading->parentWidget()->layout()->contentsMargins();
+        around.setTop(zoomed(around.top(), factor));
+        heading->parentWidget()->layout()->setContentsMargins(around);
+    }
+    ui->PnlNoResult->setFixedHeight(zoomed(ui->PnlNoResult->minimumHeight(), factor));
+    ui->Label5->move(zoomed(ui->Label5->x(), factor), zoomed(ui->Label5->y(), factor));
     ui->Label5->adjustSize();
     // The notes can be selected and copied, never edited; Tab goes from note to note, and only
     // to them.
@@ -218,10 +228,13 @@ void TFrmPopupNota::shareHeight()
                    {ui->PnlTambemCompreende, ui->ScrTambemCompreende, 80},
                    {ui->PnlNaoCompreende, ui->ScrNaoCompreende, 80},
                    {ui->PnlNotas, ui->ScrNotas, 80}};
-    const int heading = 25;
+    const qreal factor = TextZoom::instance().factor();
+    for (Box &b : boxes)
+        b.designed = zoomed(b.designed, factor);
+    const int heading = zoomed(25, factor);
     // The scroll box's own frame, not its viewport, which is laid out only once shown.
     const QRect inside = ui->ScrollBox1->contentsRect();
-    int room = inside.height() - (ui->PnlNoResult->isVisibleTo(this) ? 20 : 0);
+    int room = inside.height() - (ui->PnlNoResult->isVisibleTo(this) ? zoomed(20, factor) : 0);
     QVector<Box *> shown;
     for (Box &b : boxes) {
         if (!b.panel->isVisibleTo(this))
@@ -234,7 +247,8 @@ void TFrmPopupNota::shareHeight()
         shown.append(&b);
     }
     if (room < 0) {
-        room += std::accumulate(shown.begin(), shown.end(), 0, [](int sum, const Box *b) { return sum + b->height; });
+        room += std::accumulate(shown.begin(), shown.end(), 0,
+                                [](int sum, const Box *b) { return sum + b->height; });
         int wanted = 0;
         for (Box *b : shown) {
             b->height = std::min(b->designed, b->need);
@@ -248,7 +262,8 @@ void TFrmPopupNota::shareHeight()
         for (Box *b : shown) {
             if (b->need <= b->height)
                 continue;
-            const int share = std::min(b->need - b->height, int(qint64(spare) * (b->need - b->height) / wanted));
+            const int share =
+                std::min(b->need - b->height, int(qint64(spare) * (b->need - b->height) / wanted));
             b->height += share;
             left -= share;
             lastNeedy = b;

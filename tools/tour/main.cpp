@@ -56,6 +56,17 @@ public:
         return saved;
     }
 
+    // A failed start's box, with its choice of another file.
+    bool saveOtherDatabaseBox(const QString &text, const QString &name)
+    {
+        QMessageBox box;
+        dialogs::setUpOtherDatabaseBox(box, text);
+        box.show();
+        const bool saved = save(box, name);
+        box.hide();
+        return saved;
+    }
+
 private:
     QString m_folder;
 };
@@ -64,8 +75,10 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool ownScreen = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (ownScreen)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir screenFolder;
     // The options are read before the application exists: the scale factor must be set first.
     std::vector<char *> rest{argv[0]};
     QSize clientSize;
@@ -82,6 +95,18 @@ int main(int argc, char *argv[])
                 return 2;
             }
             clientSize = QSize(width, height);
+            // The offscreen screen is as large as the window, as the screen it is maximised on.
+            const QString config = screenFolder.filePath(QStringLiteral("screen.json"));
+            QFile screen(config);
+            if (ownScreen && screen.open(QIODevice::WriteOnly)) {
+                screen.write(QStringLiteral("{\"screens\": [{\"name\": \"tour\", \"x\": 0, \"y\": 0, "
+                                            "\"width\": %1, \"height\": %2}]}")
+                                 .arg(width)
+                                 .arg(height)
+                                 .toUtf8());
+                screen.close();
+                qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+            }
         } else if (std::strcmp(argv[i], "--palette") == 0 && hasValue) {
             paletteName = QString::fromLocal8Bit(argv[++i]);
         } else {
@@ -175,9 +200,12 @@ int main(int argc, char *argv[])
     const auto saveErrors = [&] {
         for (; errors < recorder.errors.size(); ++errors) {
             std::fprintf(stderr, "error: %s\n", qPrintable(recorder.errors[errors]));
-            allSaved &=
-                pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(), recorder.errors[errors],
-                                 QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1));
+            const QString name = QStringLiteral("%1-erro%2").arg(currentStep).arg(errors + 1);
+            if (recorder.otherDatabaseOffers.contains(recorder.errors[errors]))
+                allSaved &= pictures.saveOtherDatabaseBox(recorder.errors[errors], name);
+            else
+                allSaved &= pictures.saveBox(QMessageBox::Critical, dialogs::errorCaption(),
+                                             recorder.errors[errors], name);
         }
     };
 
