@@ -607,6 +607,17 @@ void TestAccessSample::catalogueAsAccessWritesIt()
     QCOMPARE(byName.value("MSysObjects"), QStringList({"2", tables, "1"}));
     QCOMPARE(byName.value("ZELT_Classificacao").mid(1), QStringList({tables, "1"}));
     QCOMPARE(byName.value("ZELT_200_Atividade").mid(1), QStringList({tables, "1"}));
+
+    // No text column, the system tables' included, is longer than Jet allows (255 characters).
+    const QRegularExpression textColumn(QStringLiteral("Text \\((\\d+)\\)"));
+    int texts = 0;
+    for (const char *table : {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}) {
+        const QString schema = run("mdb-schema", {"-T", table, m_access}, &ok);
+        QVERIFY2(ok && schema.contains(QLatin1String(table)), table);
+        for (auto match = textColumn.globalMatch(schema); match.hasNext(); ++texts)
+            QVERIFY2(match.next().captured(1).toInt() <= 255, table);
+    }
+    QVERIFY(texts > 0);
 }
 
 // Keys as Jet 4 stores them (the bytes Jackcess computes for its lookups): codes in the General
@@ -629,6 +640,8 @@ void TestAccessSample::indexKeysSortAsJetSortsThem()
                                               "00"));
     QCOMPARE(number(1).toHex(), QByteArray("7f80000001"));
     QCOMPARE(text("b"), text("B"));
+    QCOMPARE(text("a"), text("A")); // the ends of the alphabet in either case
+    QCOMPARE(text("z"), text("Z"));
     QVERIFY(text("10") < text("2") && text("2") < text("A") && text("AB") < text("B"));
     QVERIFY(number(-5) < number(0) && number(0) < number(7) && number(7) < number(70000));
     QCOMPARE(key(0, {}).toHex(), QByteArray("00")); // NULL sorts first
