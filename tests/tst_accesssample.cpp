@@ -41,6 +41,7 @@ private slots:
     void jackcessAcceptsTheTenfoldSample();
     void libmdbFindsTheIndexes();
     void emptyIndexedTableReadsEmpty();
+    void catalogueAsAccessWritesIt();
     void indexKeysSortAsJetSortsThem();
 
 private:
@@ -559,19 +560,64 @@ void TestAccessSample::emptyIndexedTableReadsEmpty()
             root = page;
     }
     QVERIFY(root > 0 && cheia > 0);
-    bytes[root * 4096 + 4] = char(cheia);
-    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
-    file.close();
-    try {
-        Connection damaged;
-        damaged.setConnectionString(testdb::connectionStringFor(path));
-        damaged.open();
-        damaged.execute("SELECT * FROM Vazia");
-        QFAIL("a table whose index root is another table's was read");
-    } catch (const DataError &error) {
-        QVERIFY2(error.message().contains(QStringLiteral("não corresponde às suas páginas de índice")),
-                 qPrintable(error.message()));
+    const auto refusedWith = [&](const QByteArray &damagedBytes) {
+        QVERIFY(file.seek(0) && file.write(damagedBytes) == damagedBytes.size());
+        QVERIFY(file.flush());
+        try {
+            Connection damaged;
+            damaged.setConnectionString(testdb::connectionStringFor(path));
+            damaged.open();
+            damaged.execute("SELECT * FROM Vazia");
+            QFAIL("a table whose index root is not its own index page was read");
+        } catch (const DataError &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("não corresponde às suas páginas de índice")),
+                     qPrintable(error.message()));
+        }
+    };
+    QByteArray handedOver = bytes;
+    handedOver[root * 4096 + 4] = char(cheia);
+    refusedWith(handedOver);
+    // The root still names the empty table but is no index page: a data page claiming the table.
+    QByteArray notAnIndex = bytes;
+    notAnIndex[root * 4096] = char(1);
+    refusedWith(notAnIndex);
+}
+
+// The catalogue's containers, database object and tables with the types and parents Access gives
+// them, as libmdb's mdb-export reads them.
+void TestAccessSample::catalogueAsAccessWritesIt()
+{
+    bool ok = false;
+    const QString rows = run("mdb-export", {m_access, "MSysObjects"}, &ok);
+    QVERIFY(ok);
+    QHash<QString, QStringList> byName; // name -> id, parent id, type
+    for (const QString &line : rows.split(QLatin1Char('\n'))) {
+        const QStringList fields = line.split(QLatin1Char(','));
+        if (fields.size() > 3 && fields[2].startsWith(QLatin1Char('"')))
+            byName.insert(fields[2].mid(1).chopped(1), {fields[0], fields[1], fields[3]});
     }
+    const QString root = QString::number(0x0F000000);
+    const QString tables = QString::number(0x0F000001);
+    const QString databases = QString::number(0x0F000002);
+    QCOMPARE(byName.value("Tables"), QStringList({tables, root, "3"}));
+    QCOMPARE(byName.value("Databases"), QStringList({databases, root, "3"}));
+    QCOMPARE(byName.value("Relationships"), QStringList({QString::number(0x0F000003), root, "3"}));
+    QCOMPARE(byName.value("MSysDb"), QStringList({QString::number(0x10000000), databases, "2"}));
+    QCOMPARE(byName.value("SummaryInfo").mid(1), QStringList({databases, "-32757"}));
+    QCOMPARE(byName.value("MSysObjects"), QStringList({"2", tables, "1"}));
+    QCOMPARE(byName.value("ZELT_Classificacao").mid(1), QStringList({tables, "1"}));
+    QCOMPARE(byName.value("ZELT_200_Atividade").mid(1), QStringList({tables, "1"}));
+
+    // No text column, the system tables' included, is longer than Jet allows (255 characters).
+    const QRegularExpression textColumn(QStringLiteral("Text \\((\\d+)\\)"));
+    int texts = 0;
+    for (const char *table : {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}) {
+        const QString schema = run("mdb-schema", {"-T", table, m_access}, &ok);
+        QVERIFY2(ok && schema.contains(QLatin1String(table)), table);
+        for (auto match = textColumn.globalMatch(schema); match.hasNext(); ++texts)
+            QVERIFY2(match.next().captured(1).toInt() <= 255, table);
+    }
+    QVERIFY(texts > 0);
 }
 
 // Keys as Jet 4 stores them (the bytes Jackcess computes for its lookups): codes in the General
@@ -594,6 +640,8 @@ void TestAccessSample::indexKeysSortAsJetSortsThem()
                                               "00"));
     QCOMPARE(number(1).toHex(), QByteArray("7f80000001"));
     QCOMPARE(text("b"), text("B"));
+    QCOMPARE(text("a"), text("A")); // the ends of the alphabet in either case
+    QCOMPARE(text("z"), text("Z"));
     QVERIFY(text("10") < text("2") && text("2") < text("A") && text("AB") < text("B"));
     QVERIFY(number(-5) < number(0) && number(0) < number(7) && number(7) < number(70000));
     QCOMPARE(key(0, {}).toHex(), QByteArray("00")); // NULL sorts first

@@ -232,6 +232,31 @@ bool longValuePagesWithoutRows(QByteArray &file, JetTable &table, const QString 
     return any;
 }
 
+// The definition goes on to another table's data page, which is no definition page (and whose
+// own next page, its owner's definition, ends the chain without coming back).
+bool definitionGoesOnToADataPage(QByteArray &file, JetTable &table, const QString &)
+{
+    const int pages = file.size() / kPageSize;
+    for (int page = 1; page < pages; ++page) {
+        const quint32 owner = u32(file, table.at(page) + 4);
+        if (file.at(table.at(page)) == 1 && owner != quint32(table.definition) && owner < quint32(pages) &&
+            file.at(table.at(int(owner))) == 2 && u32(file, table.at(int(owner)) + 4) == 0) {
+            put16(file, table.at(table.definition) + 4, page & 0xFFFF);
+            put16(file, table.at(table.definition) + 6, page >> 16);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The definition's pages go round in a circle: its one page names itself as the next.
+bool definitionPagesInACircle(QByteArray &file, JetTable &table, const QString &)
+{
+    put16(file, table.at(table.definition) + 4, table.definition & 0xFFFF);
+    put16(file, table.at(table.definition) + 6, table.definition >> 16);
+    return u32(file, table.at(table.definition) + 4) == quint32(table.definition);
+}
+
 } // namespace
 
 void TestDamageEvidence::initTestCase()
@@ -277,6 +302,8 @@ void TestDamageEvidence::damageIsRefused_data()
         {"UCS-2 text of odd length", oddUcs2Text, "número ímpar de bytes"},
         {"text longer than its column", textLongerThanItsColumn, "texto mais longo do que a coluna permite"},
         {"long value past its page's rows", longValuePagesWithoutRows, "o valor longo aponta para a linha"},
+        {"definition going on to a data page", definitionGoesOnToADataPage, "cadeia de páginas da definição"},
+        {"definition pages in a circle", definitionPagesInACircle, "cadeia de páginas da definição"},
     };
     for (int s = 0; s < sources().size(); ++s)
         for (const auto &kind : kinds)
