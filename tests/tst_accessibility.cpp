@@ -132,6 +132,7 @@ private Q_SLOTS:
     void homePageCaptionsAndPictures();
     void linkPressedThroughItsActionAsClicked_data();
     void linkPressedThroughItsActionAsClicked();
+    void linkFollowsOnlyPressWhenClickable();
     void gridsNamedByTitleAndCellsByColumn();
     void searchCountAndTextReadAndAnnounced();
     void notesReadAsTextUnderTheirHeadings();
@@ -205,6 +206,18 @@ void TestAccessibility::onlyTheShownPageAndEveryControlNamed()
         }
     });
     QVERIFY(reached > 10);
+    // The stack's one child is the shown page, asked for by any index other than 0 it has none.
+    QAccessibleInterface *stack = of(r->find<QStackedWidget>(QStringLiteral("PgcPrincipal")));
+    QCOMPARE(stack->childCount(), 1);
+    QCOMPARE(stack->child(0)->object(), shown);
+    QVERIFY(!stack->child(1));
+    QVERIFY(!stack->child(-1));
+    QCOMPARE(stack->indexOfChild(of(shown)), 0);
+    for (QWidget *hidden :
+         shown->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (hidden != shown)
+            QCOMPARE(stack->indexOfChild(of(hidden)), -1);
+    }
     // Every widget that takes the focus on the shown page is reachable by the reader.
     for (QWidget *widget : shown->findChildren<QWidget *>()) {
         if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus && !widget->inherits("QScrollBar")) {
@@ -313,6 +326,32 @@ void TestAccessibility::linkPressedThroughItsActionAsClicked()
     QVERIFY(byClick.first() != QString::number(page) || !modals.isEmpty());
 }
 
+// Only Press follows a link, and only a link a person could click.
+void TestAccessibility::linkFollowsOnlyPressWhenClickable()
+{
+    QStringList modals;
+    m_recorder.onModal = [&modals](QDialog &dialog) { modals << dialog.windowTitle(); };
+    auto r = startTiny();
+    auto *help = r->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2"));
+    QAccessibleActionInterface *actions = of(help)->actionInterface();
+    QVERIFY(actions);
+    actions->doAction(QAccessibleActionInterface::setFocusAction());
+    QCoreApplication::processEvents();
+    QCOMPARE(modals, QStringList());
+    QCOMPARE(r->page(), 0);
+
+    help->setEnabled(false);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals, QStringList());
+    help->setEnabled(true);
+    help->hide();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals, QStringList());
+    help->show();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals.size(), 1);
+}
+
 void TestAccessibility::gridsNamedByTitleAndCellsByColumn()
 {
     auto r = startTiny();
@@ -343,6 +382,12 @@ void TestAccessibility::gridsNamedByTitleAndCellsByColumn()
              QStringLiteral("Atividades encontradas"));
     QCOMPARE(of(r->find<DataGrid>(QStringLiteral("DBGEstrutura")))->text(QAccessible::Name),
              QStringLiteral("Topo da Estrutura"));
+    // The structure's count column is read under what it counts, though its shown title says less.
+    QCOMPARE(r->find<DataGrid>(QStringLiteral("DBGEstrutura"))
+                 ->model()
+                 ->headerData(2, Qt::Horizontal, Qt::AccessibleTextRole)
+                 .toString(),
+             QStringLiteral("Divisões"));
 }
 
 void TestAccessibility::searchCountAndTextReadAndAnnounced()
@@ -377,6 +422,7 @@ void TestAccessibility::notesReadAsTextUnderTheirHeadings()
         auto *note = dialog.findChild<QLabel *>(QStringLiteral("LblCompreende_Texto"));
         QAccessibleInterface *iface = of(note);
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Esta divisão compreende"));
+        QCOMPARE(iface->text(QAccessible::Value), note->text());
         QAccessibleTextInterface *text = iface->textInterface();
         QVERIFY(text);
         QCOMPARE(text->text(0, text->characterCount()), note->text());
@@ -483,6 +529,15 @@ void TestAccessibility::textsReadableUnderDarkPalettes()
         ++checked;
     }
     QVERIFY(checked >= 3);
+    // Every grid's coloured columns, shown or not, read on the grid's own base.
+    for (DataGrid *grid : r->window->findChildren<DataGrid *>()) {
+        for (int column = 0; grid->model() && column < grid->model()->columnCount(); ++column) {
+            const QColor designed = grid->columnColor(column);
+            if (designed.isValid())
+                QVERIFY2(contrastRatio(designed, grid->palette().color(QPalette::Base)) >= 4.5,
+                         qPrintable(grid->objectName()));
+        }
+    }
     // The codes of a grid, on a row that is not selected.
     if (DataGrid *grid = page == 7 ? r->find<DataGrid>(QStringLiteral("DbgPesquisa")) : r->gridOfPage(page)) {
         QVERIFY(grid->model()->rowCount() >= 2);
