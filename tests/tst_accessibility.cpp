@@ -140,6 +140,7 @@ private Q_SLOTS:
     void messageBoxTextAndButtonRead();
     void textsReadableUnderDarkPalettes_data();
     void textsReadableUnderDarkPalettes();
+    void darkPaletteChangesOnlyWhatDoesNotRead();
     void lightPaletteKeepsTheDesignedColours();
 
 private:
@@ -428,6 +429,8 @@ void TestAccessibility::notesReadAsTextUnderTheirHeadings()
         QCOMPARE(text->text(0, text->characterCount()), note->text());
         QVERIFY(iface->state().focusable);
         QVERIFY(iface->state().selectableText);
+        QVERIFY(iface->state().readOnly);
+        QVERIFY(iface->state().multiLine);
         // The caret moves by the reader's request and the selection follows the label's own.
         text->setSelection(0, 2, 6);
         QCOMPARE(note->selectedText(), note->text().mid(2, 4));
@@ -547,6 +550,43 @@ void TestAccessibility::textsReadableUnderDarkPalettes()
         const double contrast = drawnContrast(picture, QRect(rect.topLeft() * ratio, rect.size() * ratio));
         QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("code cell: %1:1").arg(contrast, 0, 'f', 2)));
     }
+}
+
+// Designed colours that read under the system's dark scheme stay; the ones that do not take the
+// system's own, each from the role it stands on.
+void TestAccessibility::darkPaletteChangesOnlyWhatDoesNotRead()
+{
+    QPalette system = darkPalette();
+    system.setColor(QPalette::Text, QColor(0xff, 0xff, 0x80)); // tells the two text roles apart
+    QApplication::setPalette(system);
+
+    QWidget window;
+    QPalette designed = window.palette();
+    designed.setColor(QPalette::Window, QColor(0x10, 0x20, 0x50)); // navy: the light text reads on it
+    window.setPalette(designed);
+    QWidget white(&window);
+    QPalette paper = white.palette();
+    paper.setColor(QPalette::Window, Qt::white);
+    white.setPalette(paper);
+    white.setAutoFillBackground(true);
+
+    QLabel readable(QStringLiteral("legível"), &window);
+    QPalette yellow = readable.palette();
+    yellow.setColor(QPalette::WindowText, Qt::yellow);
+    readable.setPalette(yellow);
+    QLabel onItsOwnWindow(QStringLiteral("caixa"), &window);
+    QPalette black = onItsOwnWindow.palette();
+    black.setColor(QPalette::Window, QColor(0x10, 0x10, 0x10));
+    black.setColor(QPalette::WindowText, QColor(0x20, 0x20, 0x20));
+    onItsOwnWindow.setPalette(black);
+    onItsOwnWindow.setAutoFillBackground(true);
+
+    keepTextReadable(&window);
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(0x10, 0x20, 0x50));
+    QCOMPARE(white.palette().color(QPalette::Window), system.color(QPalette::Window));
+    QCOMPARE(readable.palette().color(QPalette::WindowText), QColor(Qt::yellow));
+    // A label painting its own window colour takes the window's text, not the boxes' text.
+    QCOMPARE(onItsOwnWindow.palette().color(QPalette::WindowText), system.color(QPalette::WindowText));
 }
 
 void TestAccessibility::lightPaletteKeepsTheDesignedColours()
