@@ -132,6 +132,7 @@ private Q_SLOTS:
     void homePageCaptionsAndPictures();
     void linkPressedThroughItsActionAsClicked_data();
     void linkPressedThroughItsActionAsClicked();
+    void linkFollowsOnlyPressWhenClickable();
     void gridsNamedByTitleAndCellsByColumn();
     void searchCountAndTextReadAndAnnounced();
     void notesReadAsTextUnderTheirHeadings();
@@ -139,6 +140,7 @@ private Q_SLOTS:
     void messageBoxTextAndButtonRead();
     void textsReadableUnderDarkPalettes_data();
     void textsReadableUnderDarkPalettes();
+    void darkPaletteChangesOnlyWhatDoesNotRead();
     void lightPaletteKeepsTheDesignedColours();
 
 private:
@@ -205,6 +207,18 @@ void TestAccessibility::onlyTheShownPageAndEveryControlNamed()
         }
     });
     QVERIFY(reached > 10);
+    // The stack's one child is the shown page, asked for by any index other than 0 it has none.
+    QAccessibleInterface *stack = of(r->find<QStackedWidget>(QStringLiteral("PgcPrincipal")));
+    QCOMPARE(stack->childCount(), 1);
+    QCOMPARE(stack->child(0)->object(), shown);
+    QVERIFY(!stack->child(1));
+    QVERIFY(!stack->child(-1));
+    QCOMPARE(stack->indexOfChild(of(shown)), 0);
+    for (QWidget *hidden :
+         shown->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (hidden != shown)
+            QCOMPARE(stack->indexOfChild(of(hidden)), -1);
+    }
     // Every widget that takes the focus on the shown page is reachable by the reader.
     for (QWidget *widget : shown->findChildren<QWidget *>()) {
         if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus && !widget->inherits("QScrollBar")) {
@@ -313,6 +327,32 @@ void TestAccessibility::linkPressedThroughItsActionAsClicked()
     QVERIFY(byClick.first() != QString::number(page) || !modals.isEmpty());
 }
 
+// Only Press follows a link, and only a link a person could click.
+void TestAccessibility::linkFollowsOnlyPressWhenClickable()
+{
+    QStringList modals;
+    m_recorder.onModal = [&modals](QDialog &dialog) { modals << dialog.windowTitle(); };
+    auto r = startTiny();
+    auto *help = r->find<LinkLabel>(QStringLiteral("LblLinkCabecalho2"));
+    QAccessibleActionInterface *actions = of(help)->actionInterface();
+    QVERIFY(actions);
+    actions->doAction(QAccessibleActionInterface::setFocusAction());
+    QCoreApplication::processEvents();
+    QCOMPARE(modals, QStringList());
+    QCOMPARE(r->page(), 0);
+
+    help->setEnabled(false);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals, QStringList());
+    help->setEnabled(true);
+    help->hide();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals, QStringList());
+    help->show();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(modals.size(), 1);
+}
+
 void TestAccessibility::gridsNamedByTitleAndCellsByColumn()
 {
     auto r = startTiny();
@@ -343,6 +383,12 @@ void TestAccessibility::gridsNamedByTitleAndCellsByColumn()
              QStringLiteral("Atividades encontradas"));
     QCOMPARE(of(r->find<DataGrid>(QStringLiteral("DBGEstrutura")))->text(QAccessible::Name),
              QStringLiteral("Topo da Estrutura"));
+    // The structure's count column is read under what it counts, though its shown title says less.
+    QCOMPARE(r->find<DataGrid>(QStringLiteral("DBGEstrutura"))
+                 ->model()
+                 ->headerData(2, Qt::Horizontal, Qt::AccessibleTextRole)
+                 .toString(),
+             QStringLiteral("Divisões"));
 }
 
 void TestAccessibility::searchCountAndTextReadAndAnnounced()
@@ -377,11 +423,14 @@ void TestAccessibility::notesReadAsTextUnderTheirHeadings()
         auto *note = dialog.findChild<QLabel *>(QStringLiteral("LblCompreende_Texto"));
         QAccessibleInterface *iface = of(note);
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Esta divisão compreende"));
+        QCOMPARE(iface->text(QAccessible::Value), note->text());
         QAccessibleTextInterface *text = iface->textInterface();
         QVERIFY(text);
         QCOMPARE(text->text(0, text->characterCount()), note->text());
         QVERIFY(iface->state().focusable);
         QVERIFY(iface->state().selectableText);
+        QVERIFY(iface->state().readOnly);
+        QVERIFY(iface->state().multiLine);
         // The caret moves by the reader's request and the selection follows the label's own.
         text->setSelection(0, 2, 6);
         QCOMPARE(note->selectedText(), note->text().mid(2, 4));
@@ -483,6 +532,15 @@ void TestAccessibility::textsReadableUnderDarkPalettes()
         ++checked;
     }
     QVERIFY(checked >= 3);
+    // Every grid's coloured columns, shown or not, read on the grid's own base.
+    for (DataGrid *grid : r->window->findChildren<DataGrid *>()) {
+        for (int column = 0; grid->model() && column < grid->model()->columnCount(); ++column) {
+            const QColor designed = grid->columnColor(column);
+            if (designed.isValid())
+                QVERIFY2(contrastRatio(designed, grid->palette().color(QPalette::Base)) >= 4.5,
+                         qPrintable(grid->objectName()));
+        }
+    }
     // The codes of a grid, on a row that is not selected.
     if (DataGrid *grid = page == 7 ? r->find<DataGrid>(QStringLiteral("DbgPesquisa")) : r->gridOfPage(page)) {
         QVERIFY(grid->model()->rowCount() >= 2);
@@ -492,6 +550,43 @@ void TestAccessibility::textsReadableUnderDarkPalettes()
         const double contrast = drawnContrast(picture, QRect(rect.topLeft() * ratio, rect.size() * ratio));
         QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("code cell: %1:1").arg(contrast, 0, 'f', 2)));
     }
+}
+
+// Designed colours that read under the system's dark scheme stay; the ones that do not take the
+// system's own, each from the role it stands on.
+void TestAccessibility::darkPaletteChangesOnlyWhatDoesNotRead()
+{
+    QPalette system = darkPalette();
+    system.setColor(QPalette::Text, QColor(0xff, 0xff, 0x80)); // tells the two text roles apart
+    QApplication::setPalette(system);
+
+    QWidget window;
+    QPalette designed = window.palette();
+    designed.setColor(QPalette::Window, QColor(0x10, 0x20, 0x50)); // navy: the light text reads on it
+    window.setPalette(designed);
+    QWidget white(&window);
+    QPalette paper = white.palette();
+    paper.setColor(QPalette::Window, Qt::white);
+    white.setPalette(paper);
+    white.setAutoFillBackground(true);
+
+    QLabel readable(QStringLiteral("legível"), &window);
+    QPalette yellow = readable.palette();
+    yellow.setColor(QPalette::WindowText, Qt::yellow);
+    readable.setPalette(yellow);
+    QLabel onItsOwnWindow(QStringLiteral("caixa"), &window);
+    QPalette black = onItsOwnWindow.palette();
+    black.setColor(QPalette::Window, QColor(0x10, 0x10, 0x10));
+    black.setColor(QPalette::WindowText, QColor(0x20, 0x20, 0x20));
+    onItsOwnWindow.setPalette(black);
+    onItsOwnWindow.setAutoFillBackground(true);
+
+    keepTextReadable(&window);
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(0x10, 0x20, 0x50));
+    QCOMPARE(white.palette().color(QPalette::Window), system.color(QPalette::Window));
+    QCOMPARE(readable.palette().color(QPalette::WindowText), QColor(Qt::yellow));
+    // A label painting its own window colour takes the window's text, not the boxes' text.
+    QCOMPARE(onItsOwnWindow.palette().color(QPalette::WindowText), system.color(QPalette::WindowText));
 }
 
 void TestAccessibility::lightPaletteKeepsTheDesignedColours()
