@@ -76,10 +76,11 @@ std::string longValueRowDamage(const unsigned char *page, std::uint32_t number, 
 std::string textDamage(const unsigned char *bytes, std::size_t size, std::size_t maxBytes,
                        const Format &format)
 {
-    const std::string tooLong = "texto mais longo do que a coluna permite";
+    // Words only for damage: this runs for every text of a table.
+    const char *const tooLong = "texto mais longo do que a coluna permite";
     if (format.jet3)
         return maxBytes > 0 && size > maxBytes ? tooLong : std::string();
-    const std::string odd = "texto UCS-2 com número ímpar de bytes";
+    const char *const odd = "texto UCS-2 com número ímpar de bytes";
     std::size_t units = 0;
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         bool oneByte = true;
