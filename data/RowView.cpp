@@ -30,3 +30,11 @@ std::string_view RowView::bytes(int column) const
     return data ? std::string_view(static_cast<const char *>(data), static_cast<size_t>(size))
                 : std::string_view();
 }
+
+std::string_view RowView::text(int column) const
+{
+    const unsigned char *data = sqlite3_column_text(m_statement, column);
+    const int size = sqlite3_column_bytes(m_statement, column);
+    return data ? std::string_view(reinterpret_cast<const char *>(data), static_cast<size_t>(size))
+                : std::string_view();
+}

@@ -21,6 +21,8 @@ public:
     double real(int column) const;
     // A text as UTF-8, as stored, or a blob's bytes.
     std::string_view bytes(int column) const;
+    // The same for a value known to be a text.
+    std::string_view text(int column) const;
 
 private:
     sqlite3_stmt *m_statement;

@@ -2,6 +2,7 @@
 
 #include "Values.h"
 
+#include <cstring>
 #include <set>
 
 namespace pagechecks
@@ -89,8 +90,11 @@ std::string textDamage(const unsigned char *bytes, std::size_t size, std::size_t
                 oneByte = !oneByte;
                 ++i;
             } else if (oneByte) {
-                ++units;
-                ++i;
+                // A run of one-byte characters lasts to the next switch.
+                const auto *zero = static_cast<const unsigned char *>(std::memchr(bytes + i, 0, size - i));
+                const std::size_t end = zero ? static_cast<std::size_t>(zero - bytes) : size;
+                units += end - i;
+                i = end;
             } else if (i + 1 < size) {
                 ++units;
                 i += 2;

@@ -96,7 +96,7 @@ void appendValue(std::string &line, const RowView &row, int column)
         return;
     }
     case RowView::Text:
-        if (const std::string_view text = row.bytes(column); plainUtf8(text)) {
+        if (const std::string_view text = row.text(column); plainUtf8(text)) {
             appendEscaped(line, text);
             return;
         }
