@@ -80,6 +80,15 @@ void Connection::execute(const QString &statement,
     m_engine->execute(statement, onColumns, onRow);
 }
 
+void Connection::executeInPlace(const QString &statement,
+                                const std::function<void(const QVector<ResultColumn> &)> &onColumns,
+                                const std::function<void(const RowView &)> &onRow)
+{
+    if (!m_engine)
+        throw DataError(QStringLiteral("O banco de dados não está aberto."));
+    m_engine->executeInPlace(statement, onColumns, onRow);
+}
+
 bool Connection::isIndexing() const
 {
     return m_engine && m_engine->keywordIndexBuilding();

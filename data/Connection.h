@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class RowView;
+
 class DatabaseEngine;
 
 // The one database connection (ADCMain). The connection string follows the Jet form
@@ -36,6 +38,10 @@ public:
     void execute(const QString &statement,
                  const std::function<void(const QVector<ResultColumn> &)> &onColumns,
                  const std::function<void(QVector<QVariant> &)> &onRow);
+    // The same with each row read in place (DatabaseEngine::executeInPlace); throws DataError.
+    void executeInPlace(const QString &statement,
+                        const std::function<void(const QVector<ResultColumn> &)> &onColumns,
+                        const std::function<void(const RowView &)> &onRow);
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();

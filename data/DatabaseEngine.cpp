@@ -5,6 +5,7 @@
 #include "data/KeywordIndex.h"
 #include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
+#include "data/RowView.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -150,20 +151,20 @@ bool onlyBlanks(const char *p, const char *end)
     return true;
 }
 
-QVariant columnValue(sqlite3_stmt *statement, int column)
+QVariant columnValue(const RowView &row, int column)
 {
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(statement, column));
-    case SQLITE_TEXT: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    switch (row.type(column)) {
+    case RowView::Integer:
+        return QVariant(qlonglong(row.integer(column)));
+    case RowView::Real:
+        return QVariant(row.real(column));
+    case RowView::Text: {
+        const std::string_view text = row.bytes(column);
+        return QVariant(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
-    case SQLITE_BLOB: {
-        const auto *data = static_cast<const char *>(sqlite3_column_blob(statement, column));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(statement, column)));
+    case RowView::Blob: {
+        const std::string_view data = row.bytes(column);
+        return QVariant(QByteArray(data.data(), static_cast<qsizetype>(data.size())));
     }
     default:
         return {};
@@ -247,6 +248,7 @@ void DatabaseEngine::openAccess()
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
         throw openError(m_path, QString::fromUtf8(sqlite3_errstr(rc)));
+    run("PRAGMA page_size = 65536");
     configure();
     for (const QString &table : tables)
         m_accessTables.insert(table.toCaseFolded(), table);
@@ -434,6 +436,19 @@ ResultSet DatabaseEngine::execute(const QString &statement)
 void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onColumns,
                              const RowHandler &onRow)
 {
+    QVector<QVariant> row;
+    executeInPlace(statement, onColumns, [&](const RowView &view) {
+        if (row.size() != view.size()) // the handler took the last one
+            row.resize(view.size());
+        for (int c = 0; c < view.size(); ++c)
+            row[c] = columnValue(view, c);
+        onRow(row);
+    });
+}
+
+void DatabaseEngine::executeInPlace(const QString &statement, const ColumnsHandler &onColumns,
+                                    const RowViewHandler &onRow)
+{
 
     // Importing a table and building its index write the engine's own copy, also for a statement
     // run from within another's rows: the outer one only reads on.
@@ -477,14 +492,9 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
                           isLongTextType(sqlite3_column_decltype(prepared, c))});
     onColumns(described);
     int step = SQLITE_ROW;
-    QVector<QVariant> row(columns);
-    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
-        if (row.size() != columns) // the handler took the last one
-            row.resize(columns);
-        for (int c = 0; c < columns; ++c)
-            row[c] = columnValue(prepared, c);
+    const RowView row(prepared);
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW)
         onRow(row);
-    }
     if (step != SQLITE_DONE)
         throw DataError(errorText(step));
 }

@@ -14,6 +14,7 @@
 struct sqlite3;
 class KeywordIndex;
 class MdbReader;
+class RowView;
 
 // The engine behind the connection: SQLite with the Access dialect registered, over either the
 // file itself (an SQLite file, opened read-only) or an in-memory copy of the Access tables that
@@ -36,6 +37,10 @@ public:
     using ColumnsHandler = std::function<void(const QVector<ResultColumn> &)>;
     using RowHandler = std::function<void(QVector<QVariant> &)>;
     void execute(const QString &statement, const ColumnsHandler &onColumns, const RowHandler &onRow);
+    // The same with each row read in place, no value copied (RowView).
+    using RowViewHandler = std::function<void(const RowView &)>;
+    void executeInPlace(const QString &statement, const ColumnsHandler &onColumns,
+                        const RowViewHandler &onRow);
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
     QStringList takeNotes();

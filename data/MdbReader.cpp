@@ -6,8 +6,14 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QProcess>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -30,20 +36,31 @@ public:
     const QStringList &notes() const { return m_notes; }
     const QString &failure() const { return m_failure; }
 
-    void feed(const QByteArray &chunk)
+    // Room for `size` more bytes after those not parsed yet, to read the stream into.
+    char *room(size_t size)
     {
-        m_buffer.append(chunk.constData(), static_cast<size_t>(chunk.size()));
+        if (m_buffer.size() < m_filled + size)
+            m_buffer.resize(m_filled + size);
+        return m_buffer.data() + m_filled;
+    }
+
+    // Parses the `size` bytes just put into room().
+    void feed(size_t size)
+    {
+        m_filled += size;
         size_t pos = 0;
-        while (pos < m_buffer.size()) {
+        while (pos < m_filled) {
             const size_t used = record(pos);
             if (used == 0)
                 break;
             pos += used;
         }
-        m_buffer.erase(0, pos);
+        // What is left is at most one record's beginning.
+        std::memmove(m_buffer.data(), m_buffer.data() + pos, m_filled - pos);
+        m_filled -= pos;
     }
 
-    bool finished() const { return m_finished && m_failure.isEmpty() && m_buffer.empty(); }
+    bool finished() const { return m_finished && m_failure.isEmpty() && m_filled == 0; }
 
 private:
     [[noreturn]] static void malformed()
@@ -58,7 +75,7 @@ private:
             malformed();
         size_t p = pos;
         if (!m_magicSeen) {
-            if (m_buffer.size() - p < sizeof mdbprotocol::kMagic)
+            if (m_filled - p < sizeof mdbprotocol::kMagic)
                 return 0;
             if (std::memcmp(m_buffer.data() + p, mdbprotocol::kMagic, sizeof mdbprotocol::kMagic) != 0)
                 malformed();
@@ -165,14 +182,14 @@ private:
 
     bool u8(size_t &p, std::uint8_t &out) const
     {
-        if (p + 1 > m_buffer.size())
+        if (p + 1 > m_filled)
             return false;
         out = static_cast<std::uint8_t>(m_buffer[p++]);
         return true;
     }
     bool u32(size_t &p, std::uint32_t &out) const
     {
-        if (p + 4 > m_buffer.size())
+        if (p + 4 > m_filled)
             return false;
         out = 0;
         for (int i = 0; i < 4; ++i)
@@ -182,7 +199,7 @@ private:
     }
     bool i64(size_t &p, qint64 &out) const
     {
-        if (p + 8 > m_buffer.size())
+        if (p + 8 > m_filled)
             return false;
         quint64 u = 0;
         for (int i = 0; i < 8; ++i)
@@ -195,7 +212,7 @@ private:
     {
         std::uint32_t size = 0;
         size_t q = p;
-        if (!u32(q, size) || q + size > m_buffer.size())
+        if (!u32(q, size) || q + size > m_filled)
             return false;
         out = std::string_view(m_buffer.data() + q, size);
         p = q + size;
@@ -206,7 +223,8 @@ private:
     const MdbReader::ColumnsHandler &m_onColumns;
     const MdbReader::RowHandler &m_onRow;
     QStringList *m_tables;
-    std::string m_buffer;
+    std::string m_buffer; // its first m_filled bytes have come and are not parsed yet
+    size_t m_filled = 0;
     bool m_magicSeen = false;
     bool m_finished = false;
     std::uint32_t m_count = 0;
@@ -249,6 +267,36 @@ private:
 
 QString s_helperPath;
 
+// A pipe whose write end goes to the child as one of its standard channels; both ends close on
+// exec, so no other child inherits them, and the parent closes its copy of the write end once the
+// child has started, so that the read end sees the end when the child is gone.
+class ChildPipe
+{
+public:
+    ChildPipe() = default;
+    ~ChildPipe()
+    {
+        closeWriteEnd();
+        if (m_fds[0] >= 0)
+            ::close(m_fds[0]);
+    }
+    ChildPipe(const ChildPipe &) = delete;
+    ChildPipe &operator=(const ChildPipe &) = delete;
+
+    bool open() { return ::pipe2(m_fds, O_CLOEXEC) == 0; }
+    int readEnd() const { return m_fds[0]; }
+    int writeEnd() const { return m_fds[1]; }
+    void closeWriteEnd()
+    {
+        if (m_fds[1] >= 0)
+            ::close(m_fds[1]);
+        m_fds[1] = -1;
+    }
+
+private:
+    int m_fds[2] = {-1, -1};
+};
+
 // Runs the helper and feeds its stdout to the parser; every way it can go wrong becomes the
 // reason text of a DataError: the reason first, then the last lines libmdb printed.
 QString runHelper(const QString &databasePath, const QStringList &arguments, StreamParser &parser)
@@ -257,14 +305,25 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
     if (!QFileInfo(helper).isExecutable())
         return QStringLiteral("o leitor de arquivos Access %1 não existe").arg(helper);
 
+    // The stream and the complaints come through pipes of our own, read straight into the
+    // parser's buffer: QProcess's channels would copy every byte once more through a ring buffer.
+    ChildPipe stream, complaints;
+    if (!stream.open() || !complaints.open())
+        return QStringLiteral("não foi possível iniciar o leitor de arquivos Access %1: %2")
+            .arg(helper, QString::fromLocal8Bit(std::strerror(errno)));
     QProcess process;
     StderrTail errors;
-    QObject::connect(&process, &QProcess::readyReadStandardError,
-                     [&] { errors.append(process.readAllStandardError()); });
     process.setProgram(helper);
     process.setArguments(QStringList{databasePath} + arguments);
-    process.setReadChannel(QProcess::StandardOutput);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setChildProcessModifier([out = stream.writeEnd(), err = complaints.writeEnd()] {
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+    });
     process.start(QIODevice::ReadOnly);
+    stream.closeWriteEnd();
+    complaints.closeWriteEnd();
     const auto stop = [&process] {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
@@ -285,35 +344,55 @@ QString runHelper(const QString &databasePath, const QStringList &arguments, Str
     // writing is looping.
     const qint64 limit = std::max<qint64>(qint64(64) << 20, QFileInfo(databasePath).size() * 32);
     qint64 received = 0;
+    constexpr size_t kChunk = size_t(1) << 18;
+    pollfd watched[2] = {{stream.readEnd(), POLLIN, 0}, {complaints.readEnd(), POLLIN, 0}};
+    // Only the stream counts as progress: a reader repeating a complaint is stuck.
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     try {
-        while (true) {
-            const QByteArray chunk = process.readAllStandardOutput();
-            if (!chunk.isEmpty()) {
-                received += chunk.size();
-                if (received > limit) {
-                    stop();
-                    return withDetail(
-                        QStringLiteral("o leitor de arquivos Access produziu mais dados do que o "
-                                       "arquivo pode conter"));
-                }
-                parser.feed(chunk);
+        while (watched[0].fd >= 0 || watched[1].fd >= 0) {
+            const qint64 left = MdbReader::noProgressTimeout() - sinceProgress.elapsed();
+            const int ready = left > 0 ? ::poll(watched, 2, static_cast<int>(left)) : 0;
+            if (ready < 0 && errno == EINTR)
                 continue;
-            }
-            if (process.state() == QProcess::NotRunning)
-                break;
-            if (!process.waitForReadyRead(MdbReader::noProgressTimeout()) &&
-                process.state() != QProcess::NotRunning) {
+            if (ready <= 0 && (watched[0].fd >= 0 || left <= 0)) {
                 stop();
                 return withDetail(QStringLiteral("o leitor de arquivos Access ficou %1 s sem progresso e foi "
                                                  "interrompido")
                                       .arg(MdbReader::noProgressTimeout() / 1000.0));
+            }
+            if (watched[1].revents) {
+                char text[4096];
+                const ssize_t got = ::read(watched[1].fd, text, sizeof text);
+                if (got > 0)
+                    errors.append(QByteArray(text, got));
+                else if (got == 0 || errno != EINTR)
+                    watched[1].fd = -1;
+            }
+            if (watched[0].revents) {
+                const ssize_t got = ::read(watched[0].fd, parser.room(kChunk), kChunk);
+                if (got > 0) {
+                    received += got;
+                    if (received > limit) {
+                        stop();
+                        return withDetail(
+                            QStringLiteral("o leitor de arquivos Access produziu mais dados do que o "
+                                           "arquivo pode conter"));
+                    }
+                    parser.feed(static_cast<size_t>(got));
+                    sinceProgress.restart();
+                } else if (got == 0 || errno != EINTR) {
+                    watched[0].fd = -1;
+                }
             }
         }
     } catch (...) {
         stop();
         throw;
     }
-    errors.append(process.readAllStandardError());
+    // Both pipes are closed: the reader has ended or is about to.
+    if (!process.waitForFinished(MdbReader::noProgressTimeout()))
+        stop();
     if (!parser.failure().isEmpty())
         return withDetail(parser.failure());
     if (process.exitStatus() == QProcess::CrashExit)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 #include <limits>
 
 // The reader child's decoders of stored Access values, fed the bytes Access stores: the exact text
@@ -29,6 +30,7 @@ private slots:
     void guid();
     void text_data();
     void text();
+    void textByRunsAsByUnits();
     void single_data();
     void single();
 };
@@ -320,6 +322,46 @@ void TestAccessValues::text()
     QFETCH(QString, expected);
     const std::string text = values::jet4Text(bytes(stored), static_cast<std::size_t>(stored.size()));
     QCOMPARE(QString::fromStdString(text), expected);
+    std::string appended = "x";
+    values::appendJet4Text(appended, bytes(stored), static_cast<std::size_t>(stored.size()));
+    QCOMPARE(QString::fromStdString(appended), "x" + expected);
+}
+
+// The run-at-a-time decoder against the unit-at-a-time one, on texts made of what trips a
+// decoder: long ASCII runs (taken eight bytes at a time), the switch byte, the compression mark,
+// Latin-1 and non-Latin units, surrogates of either half, alone or paired across a switch.
+void TestAccessValues::textByRunsAsByUnits()
+{
+    const unsigned char tricky[] = {0x00, 0x00, 0xFF, 0xFE, 0x7F, 0x80, 0xE9, 0x01, 0x04,
+                                    0x4E, 0xD8, 0xDB, 0xDC, 0xDF, 0x3D, 0x20, 0x0A, 0x5C};
+    QRandomGenerator random(20261209);
+    for (int round = 0; round < 30000; ++round) {
+        std::vector<unsigned char> stored;
+        if (round % 2 == 0)
+            stored = {0xFF, 0xFE};
+        const int length = static_cast<int>(random.bounded(48));
+        const int asciiShare = static_cast<int>(random.bounded(101)); // percent of plain letters
+        for (int i = 0; i < length; ++i) {
+            if (static_cast<int>(random.bounded(100)) < asciiShare)
+                stored.push_back(static_cast<unsigned char>('a' + random.bounded(26)));
+            else if (random.bounded(4) == 0)
+                stored.push_back(static_cast<unsigned char>(random.bounded(256)));
+            else
+                stored.push_back(tricky[random.bounded(static_cast<quint32>(sizeof tricky))]);
+            // Plain text wants two-byte units: mostly a zero high byte after a letter.
+            if (round % 2 == 1 && random.bounded(3) != 0)
+                stored.push_back(0);
+        }
+        const std::string byUnits = values::jet4Text(stored.data(), stored.size());
+        std::string byRuns = "prefix ";
+        values::appendJet4Text(byRuns, stored.data(), stored.size());
+        if (byRuns != "prefix " + byUnits)
+            QFAIL(qPrintable(
+                QStringLiteral("differs on %1")
+                    .arg(QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(stored.data()),
+                                                        static_cast<qsizetype>(stored.size()))
+                                                 .toHex()))));
+    }
 }
 
 void TestAccessValues::single_data()

@@ -2,6 +2,7 @@
 
 #include "Values.h"
 
+#include <cstring>
 #include <set>
 
 namespace pagechecks
@@ -76,10 +77,11 @@ std::string longValueRowDamage(const unsigned char *page, std::uint32_t number, 
 std::string textDamage(const unsigned char *bytes, std::size_t size, std::size_t maxBytes,
                        const Format &format)
 {
-    const std::string tooLong = "texto mais longo do que a coluna permite";
+    // Words only for damage: this runs for every text of a table.
+    const char *const tooLong = "texto mais longo do que a coluna permite";
     if (format.jet3)
         return maxBytes > 0 && size > maxBytes ? tooLong : std::string();
-    const std::string odd = "texto UCS-2 com número ímpar de bytes";
+    const char *const odd = "texto UCS-2 com número ímpar de bytes";
     std::size_t units = 0;
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         bool oneByte = true;
@@ -88,8 +90,11 @@ std::string textDamage(const unsigned char *bytes, std::size_t size, std::size_t
                 oneByte = !oneByte;
                 ++i;
             } else if (oneByte) {
-                ++units;
-                ++i;
+                // A run of one-byte characters lasts to the next switch.
+                const auto *zero = static_cast<const unsigned char *>(std::memchr(bytes + i, 0, size - i));
+                const std::size_t end = zero ? static_cast<std::size_t>(zero - bytes) : size;
+                units += end - i;
+                i = end;
             } else if (i + 1 < size) {
                 ++units;
                 i += 2;

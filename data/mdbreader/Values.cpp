@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace values
 {
@@ -123,6 +124,114 @@ std::string jet4Text(const unsigned char *bytes, std::size_t size)
     }
     decoder.flush();
     return out;
+}
+
+namespace
+{
+
+// UTF-8 straight into a buffer sized for the worst case.
+unsigned char *putUtf8(unsigned char *o, std::uint32_t code)
+{
+    if (code < 0x80) {
+        *o++ = static_cast<unsigned char>(code);
+    } else if (code < 0x800) {
+        *o++ = static_cast<unsigned char>(0xC0 | (code >> 6));
+        *o++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *o++ = static_cast<unsigned char>(0xE0 | (code >> 12));
+        *o++ = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+    } else {
+        *o++ = static_cast<unsigned char>(0xF0 | (code >> 18));
+        *o++ = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+    }
+    return o;
+}
+
+std::uint64_t u64At(const unsigned char *b)
+{
+    std::uint64_t value;
+    std::memcpy(&value, b, 8);
+    return value; // the machine is little-endian, as the file is
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+} // namespace
+
+void appendJet4Text(std::string &out, const unsigned char *bytes, std::size_t size)
+{
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pages are read as little-endian words");
+    const std::size_t at = out.size();
+    // A byte gives at most two UTF-8 bytes (a one-byte character up to U+00FF, a unit up to U+FFFF
+    // from two bytes, a surrogate pair's four from four), and a high surrogate left over three.
+    out.resize(at + 2 * size + 3);
+    auto *const begin = reinterpret_cast<unsigned char *>(&out[at]);
+    unsigned char *o = begin;
+    std::uint16_t high = 0; // a high surrogate waiting for its partner
+    const auto unit = [&](std::uint16_t u) {
+        if (u >= 0xDC00 && u <= 0xDFFF && high) {
+            o = putUtf8(o, 0x10000 + ((std::uint32_t(high) - 0xD800) << 10) + (u - 0xDC00));
+            high = 0;
+            return;
+        }
+        if (high)
+            o = putUtf8(o, 0xFFFD);
+        high = 0;
+        if (u >= 0xD800 && u <= 0xDBFF)
+            high = u;
+        else
+            o = putUtf8(o, u >= 0xDC00 && u <= 0xDFFF ? 0xFFFD : u);
+    };
+    const bool switching = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    bool compressed = switching;
+    std::size_t i = switching ? 2 : 0;
+    while (i < size) {
+        if (switching && bytes[i] == 0) {
+            compressed = !compressed;
+            ++i;
+        } else if (compressed) {
+            // Eight one-byte characters at once while they are ASCII and none is the switch.
+            if (!high) {
+                while (i + 8 <= size) {
+                    const std::uint64_t w = u64At(bytes + i);
+                    if ((w & kHighBits) != 0 || ((w - 0x0101010101010101ULL) & ~w & kHighBits) != 0)
+                        break;
+                    std::memcpy(o, bytes + i, 8);
+                    o += 8;
+                    i += 8;
+                }
+            }
+            while (i < size && bytes[i] != 0)
+                unit(bytes[i++]);
+        } else if (i + 1 < size) {
+            // Four ASCII units at once in text that has no switches.
+            if (!switching && !high) {
+                while (i + 8 <= size) {
+                    const std::uint64_t w = u64At(bytes + i);
+                    if ((w & 0xFF80FF80FF80FF80ULL) != 0)
+                        break;
+                    o[0] = bytes[i];
+                    o[1] = bytes[i + 2];
+                    o[2] = bytes[i + 4];
+                    o[3] = bytes[i + 6];
+                    o += 4;
+                    i += 8;
+                }
+                if (i + 1 >= size)
+                    continue;
+            }
+            unit(static_cast<std::uint16_t>(bytes[i] | bytes[i + 1] << 8));
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    if (high)
+        o = putUtf8(o, 0xFFFD);
+    out.resize(at + static_cast<std::size_t>(o - begin));
 }
 
 double shortestSingle(float value)
