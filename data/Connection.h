@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/LazyRows.h"
 #include "data/ResultSet.h"
 
 #include <QString>
@@ -36,6 +37,9 @@ public:
     void execute(const QString &statement,
                  const std::function<void(const QVector<ResultColumn> &)> &onColumns,
                  const std::function<void(QVector<QVariant> &)> &onRow);
+    // The same into result (its memory reused), keeping the rows as read: each value is converted
+    // when asked for.
+    void executeLazy(const QString &statement, LazyResult &result);
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();

@@ -434,6 +434,61 @@ ResultSet DatabaseEngine::execute(const QString &statement)
 void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onColumns,
                              const RowHandler &onRow)
 {
+    QVector<QVariant> row;
+    runStatement(
+        statement,
+        [&](const QVector<ResultColumn> &columns) {
+            row.resize(columns.size());
+            onColumns(columns);
+        },
+        [&](sqlite3_stmt *prepared) {
+            const int columns = sqlite3_column_count(prepared);
+            if (row.size() != columns) // the handler took the last one
+                row.resize(columns);
+            for (int c = 0; c < columns; ++c)
+                row[c] = columnValue(prepared, c);
+            onRow(row);
+        });
+}
+
+void DatabaseEngine::executeLazy(const QString &statement, LazyResult &result)
+{
+    result.columns.clear();
+    result.rows.clear(0);
+    runStatement(
+        statement,
+        [&](const QVector<ResultColumn> &columns) {
+            result.columns = columns;
+            result.rows.clear(int(columns.size()));
+        },
+        [&](sqlite3_stmt *prepared) {
+            const int columns = sqlite3_column_count(prepared);
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(prepared, c)) {
+                case SQLITE_INTEGER:
+                    result.rows.addInteger(sqlite3_column_int64(prepared, c));
+                    break;
+                case SQLITE_FLOAT:
+                    result.rows.addReal(sqlite3_column_double(prepared, c));
+                    break;
+                case SQLITE_TEXT:
+                    result.rows.addText(reinterpret_cast<const char *>(sqlite3_column_text(prepared, c)),
+                                        sqlite3_column_bytes(prepared, c));
+                    break;
+                case SQLITE_BLOB:
+                    result.rows.addBlob(static_cast<const char *>(sqlite3_column_blob(prepared, c)),
+                                        sqlite3_column_bytes(prepared, c));
+                    break;
+                default:
+                    result.rows.addNull();
+                }
+            }
+        });
+}
+
+void DatabaseEngine::runStatement(const QString &statement, const ColumnsHandler &onColumns,
+                                  const std::function<void(sqlite3_stmt *)> &onRow)
+{
 
     // Importing a table and building its index write the engine's own copy, also for a statement
     // run from within another's rows: the outer one only reads on.
@@ -477,14 +532,8 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
                           isLongTextType(sqlite3_column_decltype(prepared, c))});
     onColumns(described);
     int step = SQLITE_ROW;
-    QVector<QVariant> row(columns);
-    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
-        if (row.size() != columns) // the handler took the last one
-            row.resize(columns);
-        for (int c = 0; c < columns; ++c)
-            row[c] = columnValue(prepared, c);
-        onRow(row);
-    }
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW)
+        onRow(prepared);
     if (step != SQLITE_DONE)
         throw DataError(errorText(step));
 }

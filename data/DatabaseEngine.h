@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/LazyRows.h"
 #include "data/ResultSet.h"
 
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <memory>
 
 struct sqlite3;
+struct sqlite3_stmt;
 class KeywordIndex;
 class MdbReader;
 
@@ -36,6 +38,9 @@ public:
     using ColumnsHandler = std::function<void(const QVector<ResultColumn> &)>;
     using RowHandler = std::function<void(QVector<QVariant> &)>;
     void execute(const QString &statement, const ColumnsHandler &onColumns, const RowHandler &onRow);
+    // Runs one statement into result (reusing its memory), keeping the rows as read: each value is
+    // converted only when asked for.
+    void executeLazy(const QString &statement, LazyResult &result);
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
     QStringList takeNotes();
@@ -54,6 +59,8 @@ private:
     void importTables(const QStringList &names);
     void importTable(const QString &table);
     void addSpelling(const QString &spelling, const QString &table);
+    void runStatement(const QString &statement, const ColumnsHandler &onColumns,
+                      const std::function<void(sqlite3_stmt *)> &onRow);
     void run(const char *sql);
     QString errorText(int code) const;
     static int authorize(void *engine, int action, const char *, const char *, const char *, const char *);
