@@ -5,6 +5,7 @@
 #include "data/KeywordIndex.h"
 #include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
+#include "data/ReadCache.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -242,9 +243,18 @@ void DatabaseEngine::openSqlite(const QByteArray &header)
 void DatabaseEngine::openAccess()
 {
     m_access = std::make_unique<MdbReader>(m_path);
-    const QStringList tables = m_access->tables();
-    const int rc = sqlite3_open_v2(":memory:", &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_readCache = std::make_unique<ReadCache>(m_path);
+    QStringList tables;
+    if (const std::optional<QStringList> cached = m_readCache->tables()) {
+        tables = *cached;
+    } else {
+        tables = m_access->tables();
+        m_readCache->rememberTables(tables);
+    }
+    // URIs let the cache of read tables be attached read-only.
+    const int rc = sqlite3_open_v2(
+        ":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+        nullptr);
     if (rc != SQLITE_OK)
         throw openError(m_path, QString::fromUtf8(sqlite3_errstr(rc)));
     configure();
@@ -327,7 +337,11 @@ void DatabaseEngine::importTables(const QStringList &names)
         if (table == m_accessTables.constEnd())
             continue;
         if (!m_importedTables.contains(folded)) {
-            importTable(table.value());
+            if (!m_readCache->load(m_db, table.value(), m_notes)) {
+                const qsizetype notesBefore = m_notes.size();
+                importTable(table.value());
+                m_readCache->store(m_db, table.value(), m_notes.mid(notesBefore));
+            }
             m_importedTables.insert(folded);
         }
         addSpelling(name, table.value());

@@ -16,6 +16,7 @@ struct sqlite3;
 struct sqlite3_stmt;
 class KeywordIndex;
 class MdbReader;
+class ReadCache;
 
 // The engine behind the connection: SQLite with the Access dialect registered, over either the
 // file itself (an SQLite file, opened read-only) or an in-memory copy of the Access tables that
@@ -68,6 +69,7 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<MdbReader> m_access;
+    std::unique_ptr<ReadCache> m_readCache; // the Access tables read in earlier runs
     std::unique_ptr<KeywordIndex> m_keywordIndex;
     bool m_keywordIndexEnabled = true;
     QTimer m_indexSlices;
