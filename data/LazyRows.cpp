@@ -41,7 +41,7 @@ void LazyRows::add(char kind, const char *data, size_t size)
                 m_blocks.insert(m_blocks.begin() + qsizetype(m_block), Block{nullptr, 0});
             else
                 m_blocks.push_back(Block{nullptr, 0});
-            m_blocks[m_block] = Block{std::make_unique<char[]>(needed), needed};
+            m_blocks[m_block] = Block{std::unique_ptr<char[]>(new char[needed]), needed};
         }
         m_blockUsed = 0;
     }

@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMutex>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -27,9 +29,14 @@ namespace
 constexpr int kFormat = 1;
 constexpr int kMaxCataloguePages = 4096;
 qint64 g_sizeLimit = qint64(1) << 30;
+// Engines of one process (the vocabulary's thread has its own) change the records one at a time.
+QMutex g_records;
+std::atomic<int> g_written{0};
 
 quint32 little(const QByteArray &bytes, qsizetype at, int size)
 {
+    if (at < 0 || at + size > bytes.size())
+        return 0;
     quint32 value = 0;
     for (int i = size - 1; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
@@ -228,9 +235,8 @@ ReadCache::ReadCache(const QString &accessPath)
     m_dir = folder() + QLatin1Char('/') +
             QString::fromLatin1(
                 QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(20));
-    QFile catalogue(m_dir + QStringLiteral("/catalogo.json"));
-    if (catalogue.open(QIODevice::ReadOnly))
-        m_catalogue = QJsonDocument::fromJson(catalogue.readAll()).object();
+    const QMutexLocker lock(&g_records);
+    m_catalogue = readCatalogue();
     if (m_catalogue.value(QStringLiteral("key")).toString() != m_key) {
         // Another state of the file: what was kept of it is read again.
         const QJsonObject cached = m_catalogue.value(QStringLiteral("cached")).toObject();
@@ -238,6 +244,31 @@ ReadCache::ReadCache(const QString &accessPath)
             QFile::remove(m_dir + QLatin1Char('/') +
                           entry.value().toObject().value(QStringLiteral("file")).toString());
         m_catalogue = QJsonObject{{QStringLiteral("key"), m_key}};
+    }
+}
+
+QJsonObject ReadCache::readCatalogue() const
+{
+    QFile catalogue(m_dir + QStringLiteral("/catalogo.json"));
+    return catalogue.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(catalogue.readAll()).object()
+                                               : QJsonObject();
+}
+
+// The record as on disk (another engine may have added to it), changed and written back.
+void ReadCache::update(const std::function<void(QJsonObject &)> &change)
+{
+    const QMutexLocker lock(&g_records);
+    QJsonObject current = readCatalogue();
+    if (current.value(QStringLiteral("key")).toString() != m_key)
+        current = m_catalogue;
+    change(current);
+    m_catalogue = current;
+    if (!QDir().mkpath(m_dir))
+        return;
+    QSaveFile file(m_dir + QStringLiteral("/catalogo.json"));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QJsonDocument(m_catalogue).toJson(QJsonDocument::Compact));
+        file.commit();
     }
 }
 
@@ -255,8 +286,9 @@ void ReadCache::rememberTables(const QStringList &tables)
 {
     if (m_dir.isEmpty())
         return;
-    m_catalogue.insert(QStringLiteral("tables"), QJsonArray::fromStringList(tables));
-    writeCatalogue();
+    update([&tables](QJsonObject &catalogue) {
+        catalogue.insert(QStringLiteral("tables"), QJsonArray::fromStringList(tables));
+    });
 }
 
 QString ReadCache::tableFile(const QString &table) const
@@ -270,6 +302,12 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes)
 {
     if (m_dir.isEmpty())
         return false;
+    {
+        const QMutexLocker lock(&g_records);
+        const QJsonObject current = readCatalogue();
+        if (current.value(QStringLiteral("key")).toString() == m_key)
+            m_catalogue = current;
+    }
     const QJsonObject entry = m_catalogue.value(QStringLiteral("cached")).toObject().value(table).toObject();
     if (entry.isEmpty())
         return false;
@@ -309,7 +347,7 @@ void ReadCache::store(sqlite3 *db, const QString &table, const QStringList &note
     const QString name = tableFile(table);
     const QString path = m_dir + QLatin1Char('/') + name;
     // Written whole under another name first: another run never sees half a table.
-    const QString written = path + QStringLiteral(".%1.tmp").arg(qint64(::getpid()));
+    const QString written = path + QStringLiteral(".%1-%2.tmp").arg(qint64(::getpid())).arg(++g_written);
     QFile::remove(written);
     bool ok = false;
     {
@@ -331,36 +369,27 @@ void ReadCache::store(sqlite3 *db, const QString &table, const QStringList &note
         QFile::remove(written);
         return;
     }
-    QJsonObject cached = m_catalogue.value(QStringLiteral("cached")).toObject();
-    cached.insert(table, QJsonObject{{QStringLiteral("file"), name},
-                                     {QStringLiteral("size"), size},
-                                     {QStringLiteral("crc"), crc},
-                                     {QStringLiteral("notes"), QJsonArray::fromStringList(notes)}});
-    m_catalogue.insert(QStringLiteral("cached"), cached);
-    writeCatalogue();
+    update([&](QJsonObject &catalogue) {
+        QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
+        cached.insert(table, QJsonObject{{QStringLiteral("file"), name},
+                                         {QStringLiteral("size"), size},
+                                         {QStringLiteral("crc"), crc},
+                                         {QStringLiteral("notes"), QJsonArray::fromStringList(notes)}});
+        catalogue.insert(QStringLiteral("cached"), cached);
+    });
     evict(path);
 }
 
 void ReadCache::forget(const QString &table)
 {
-    QJsonObject cached = m_catalogue.value(QStringLiteral("cached")).toObject();
-    const QString file = cached.value(table).toObject().value(QStringLiteral("file")).toString();
-    if (!file.isEmpty())
-        QFile::remove(m_dir + QLatin1Char('/') + file);
-    cached.remove(table);
-    m_catalogue.insert(QStringLiteral("cached"), cached);
-    writeCatalogue();
-}
-
-void ReadCache::writeCatalogue()
-{
-    if (!QDir().mkpath(m_dir))
-        return;
-    QSaveFile file(m_dir + QStringLiteral("/catalogo.json"));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(m_catalogue).toJson(QJsonDocument::Compact));
-        file.commit();
-    }
+    update([this, &table](QJsonObject &catalogue) {
+        QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
+        const QString file = cached.value(table).toObject().value(QStringLiteral("file")).toString();
+        if (!file.isEmpty())
+            QFile::remove(m_dir + QLatin1Char('/') + file);
+        cached.remove(table);
+        catalogue.insert(QStringLiteral("cached"), cached);
+    });
 }
 
 // The tables of every Access file together stay under the bound: those used least recently go.

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -38,7 +39,8 @@ public:
 
 private:
     QString tableFile(const QString &table) const;
-    void writeCatalogue();
+    QJsonObject readCatalogue() const;
+    void update(const std::function<void(QJsonObject &)> &change);
     void forget(const QString &table);
     void evict(const QString &keep) const;
 
