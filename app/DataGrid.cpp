@@ -310,7 +310,8 @@ void DataGrid::setFitsWidth(bool fits)
 
 // Every column but the last is at least as wide as its title and its widest text, never narrower
 // than designed or than the user made it; the last column stretches over the rest. Each distinct
-// text is measured once: a code column repeats few texts over many rows.
+// value is measured once, found by its stored bytes: a code column repeats few texts over many
+// rows, and rows never shown are not converted.
 void DataGrid::fitColumns()
 {
     if (!m_model || !m_fitsWidth)
@@ -319,13 +320,13 @@ void DataGrid::fitColumns()
     const int rows = m_model->rowCount();
     for (int column = 0; column + 1 < columns; ++column) {
         int width = std::max(columnWidth(column), horizontalHeader()->sectionSizeHint(column));
-        QSet<QString> measured;
+        QSet<QByteArrayView> measured;
         for (int row = 0; row < rows; ++row) {
-            QString text = m_model->displayText(row, column);
-            if (measured.contains(text))
+            const QByteArrayView stored = m_model->storedValue(row, column);
+            if (measured.contains(stored))
                 continue;
-            width = std::max(width, cellTextWidth(this, text));
-            measured.insert(std::move(text));
+            width = std::max(width, cellTextWidth(this, m_model->displayText(row, column)));
+            measured.insert(stored);
         }
         if (width != columnWidth(column))
             setColumnWidth(column, width);

@@ -89,6 +89,13 @@ void Connection::executeInPlace(const QString &statement,
     m_engine->executeInPlace(statement, onColumns, onRow);
 }
 
+void Connection::executeLazy(const QString &statement, LazyResult &result)
+{
+    if (!m_engine)
+        throw DataError(QStringLiteral("O banco de dados não está aberto."));
+    m_engine->executeLazy(statement, result);
+}
+
 bool Connection::isIndexing() const
 {
     return m_engine && m_engine->keywordIndexBuilding();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/LazyRows.h"
 #include "data/ResultSet.h"
 
 #include <QString>
@@ -42,6 +43,9 @@ public:
     void executeInPlace(const QString &statement,
                         const std::function<void(const QVector<ResultColumn> &)> &onColumns,
                         const std::function<void(const RowView &)> &onRow);
+    // The same into result (its memory reused), keeping the rows as read: each value is converted
+    // when asked for.
+    void executeLazy(const QString &statement, LazyResult &result);
     // Notes about Access columns read as NULL because their type is not understood, gathered
     // since the last call.
     QStringList takeNotes();

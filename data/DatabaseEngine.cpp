@@ -6,6 +6,7 @@
 #include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
 #include "data/RowView.h"
+#include "data/ReadCache.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -243,9 +244,18 @@ void DatabaseEngine::openSqlite(const QByteArray &header)
 void DatabaseEngine::openAccess()
 {
     m_access = std::make_unique<MdbReader>(m_path);
-    const QStringList tables = m_access->tables();
-    const int rc = sqlite3_open_v2(":memory:", &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_readCache = std::make_unique<ReadCache>(m_path);
+    QStringList tables;
+    if (const std::optional<QStringList> cached = m_readCache->tables()) {
+        tables = *cached;
+    } else {
+        tables = m_access->tables();
+        m_readCache->rememberTables(tables);
+    }
+    // URIs let the cache of read tables be attached read-only.
+    const int rc = sqlite3_open_v2(
+        ":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+        nullptr);
     if (rc != SQLITE_OK)
         throw openError(m_path, QString::fromUtf8(sqlite3_errstr(rc)));
     run("PRAGMA page_size = 65536");
@@ -329,7 +339,11 @@ void DatabaseEngine::importTables(const QStringList &names)
         if (table == m_accessTables.constEnd())
             continue;
         if (!m_importedTables.contains(folded)) {
-            importTable(table.value());
+            if (!m_readCache->load(m_db, table.value(), m_notes)) {
+                const qsizetype notesBefore = m_notes.size();
+                importTable(table.value());
+                m_readCache->store(m_db, table.value(), m_notes.mid(notesBefore));
+            }
             m_importedTables.insert(folded);
         }
         addSpelling(name, table.value());
@@ -444,6 +458,42 @@ void DatabaseEngine::execute(const QString &statement, const ColumnsHandler &onC
             row[c] = columnValue(view, c);
         onRow(row);
     });
+}
+
+void DatabaseEngine::executeLazy(const QString &statement, LazyResult &result)
+{
+    result.columns.clear();
+    result.rows.clear(0);
+    executeInPlace(
+        statement,
+        [&](const QVector<ResultColumn> &columns) {
+            result.columns = columns;
+            result.rows.clear(int(columns.size()));
+        },
+        [&](const RowView &row) {
+            for (int c = 0; c < row.size(); ++c) {
+                switch (row.type(c)) {
+                case RowView::Integer:
+                    result.rows.addInteger(row.integer(c));
+                    break;
+                case RowView::Real:
+                    result.rows.addReal(row.real(c));
+                    break;
+                case RowView::Text: {
+                    const std::string_view text = row.text(c);
+                    result.rows.addText(text.data(), int(text.size()));
+                    break;
+                }
+                case RowView::Blob: {
+                    const std::string_view bytes = row.bytes(c);
+                    result.rows.addBlob(bytes.data(), int(bytes.size()));
+                    break;
+                }
+                default:
+                    result.rows.addNull();
+                }
+            }
+        });
 }
 
 void DatabaseEngine::executeInPlace(const QString &statement, const ColumnsHandler &onColumns,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/LazyRows.h"
 #include "data/ResultSet.h"
 
 #include <QHash>
@@ -12,9 +13,11 @@
 #include <memory>
 
 struct sqlite3;
+struct sqlite3_stmt;
 class KeywordIndex;
 class MdbReader;
 class RowView;
+class ReadCache;
 
 // The engine behind the connection: SQLite with the Access dialect registered, over either the
 // file itself (an SQLite file, opened read-only) or an in-memory copy of the Access tables that
@@ -41,6 +44,9 @@ public:
     using RowViewHandler = std::function<void(const RowView &)>;
     void executeInPlace(const QString &statement, const ColumnsHandler &onColumns,
                         const RowViewHandler &onRow);
+    // Runs one statement into result (reusing its memory), keeping the rows as read: each value is
+    // converted only when asked for.
+    void executeLazy(const QString &statement, LazyResult &result);
     // The notes gathered since the last call: Access columns that could not be understood and
     // read as NULL.
     QStringList takeNotes();
@@ -66,6 +72,7 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<MdbReader> m_access;
+    std::unique_ptr<ReadCache> m_readCache; // the Access tables read in earlier runs
     std::unique_ptr<KeywordIndex> m_keywordIndex;
     bool m_keywordIndexEnabled = true;
     QTimer m_indexSlices;

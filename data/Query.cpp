@@ -87,20 +87,22 @@ void Query::open()
 {
     const QString statement = m_sql.join(QLatin1Char('\n'));
     Q_EMIT aboutToReload();
-    m_result = {};
+    clearResult();
     m_open = false;
     m_current = -1;
     m_eof = true;
     try {
-        m_result = m_connection.execute(statement);
+        m_connection.executeLazy(statement, m_result);
+        m_converted.resize(size_t(m_result.rows.rowCount()));
     } catch (...) {
+        clearResult();
         Q_EMIT reloaded();
         Q_EMIT currentRowChanged(m_current);
         throw;
     }
     m_open = true;
-    m_current = m_result.rows.isEmpty() ? -1 : 0;
-    m_eof = m_result.rows.isEmpty();
+    m_current = isEmpty() ? -1 : 0;
+    m_eof = isEmpty();
     Q_EMIT reloaded();
     Q_EMIT currentRowChanged(m_current);
 }
@@ -110,7 +112,7 @@ void Query::close()
     if (!m_open)
         return;
     Q_EMIT aboutToReload();
-    m_result = {};
+    clearResult();
     m_open = false;
     m_current = -1;
     m_eof = true;
@@ -131,9 +133,17 @@ bool Query::eof() const
     return m_eof;
 }
 
+void Query::clearResult()
+{
+    m_result.columns.clear();
+    m_result.rows.clear(0);
+    m_converted = {};
+    m_convertedRows = 0;
+}
+
 void Query::setCurrentRow(int row)
 {
-    if (m_result.rows.isEmpty())
+    if (isEmpty())
         return;
     row = qBound(0, row, recordCount() - 1);
     m_eof = false;
@@ -190,14 +200,26 @@ Field Query::field(int column) const
     const ResultColumn &description = m_result.columns.at(column);
     if (m_current < 0)
         return Field(description.name, {}, description.longText, false);
-    return Field(description.name, m_result.rows.at(m_current).at(column), description.longText);
+    return Field(description.name, value(m_current, column), description.longText);
 }
 
 QVariant Query::value(int row, int column) const
 {
     if (row < 0 || row >= recordCount() || column < 0 || column >= columnCount())
         return {};
-    return m_result.rows.at(row).at(column);
+    QVector<QVariant> &converted = m_converted[size_t(row)];
+    if (converted.isEmpty()) {
+        converted.reserve(columnCount());
+        for (int c = 0; c < columnCount(); ++c)
+            converted.append(m_result.rows.value(row, c));
+        ++m_convertedRows;
+    }
+    return converted.at(column);
+}
+
+QByteArrayView Query::storedValue(int row, int column) const
+{
+    return m_result.rows.storedValue(row, column);
 }
 
 bool Query::locate(const QString &column, const QString &value)
@@ -206,7 +228,7 @@ bool Query::locate(const QString &column, const QString &value)
     if (index < 0)
         throw DataError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), column));
     for (int row = 0; row < recordCount(); ++row) {
-        const QVariant candidate = m_result.rows.at(row).at(index);
+        const QVariant candidate = this->value(row, index);
         if (candidate.isValid() && !candidate.isNull() &&
             textfold::equalNoCase(valueText(candidate), value)) {
             setCurrentRow(row);

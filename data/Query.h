@@ -1,10 +1,12 @@
 #pragma once
 
-#include "data/ResultSet.h"
+#include "data/LazyRows.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+
+#include <vector>
 
 class Connection;
 
@@ -52,8 +54,8 @@ public:
     bool isOpen() const { return m_open; }
     void reload(const QString &statement);
 
-    int recordCount() const { return m_result.rows.size(); }
-    bool isEmpty() const { return m_result.rows.isEmpty(); }
+    int recordCount() const { return m_result.rows.rowCount(); }
+    bool isEmpty() const { return recordCount() == 0; }
     bool eof() const;                            // true when empty or moved past the last row
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);                 // clamps into range; emits currentRowChanged when it moves
@@ -68,6 +70,10 @@ public:
     Field fieldByName(const QString &name) const; // throws DataError when the column is absent
     Field field(int column) const;
     QVariant value(int row, int column) const;
+    // The value as the engine gave it, not converted: equal for equal values.
+    QByteArrayView storedValue(int row, int column) const;
+    // How many rows have been converted into values so far (a row is converted when first read).
+    int convertedRows() const { return m_convertedRows; }
 
     // Makes the first row whose column equals value (case-blind text comparison) current.
     bool locate(const QString &column, const QString &value);
@@ -78,9 +84,13 @@ Q_SIGNALS:
     void currentRowChanged(int row); // also after open() and close(): the row's content changed
 
 private:
+    void clearResult();
+
     Connection &m_connection;
     QStringList m_sql;
-    ResultSet m_result;
+    LazyResult m_result;
+    mutable std::vector<QVector<QVariant>> m_converted; // by row; empty until read
+    mutable int m_convertedRows = 0;
     bool m_open = false;
     bool m_eof = true;
     int m_current = -1;

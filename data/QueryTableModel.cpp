@@ -87,6 +87,12 @@ QString QueryTableModel::displayText(int row, int column) const
                                                    : QString();
 }
 
+QByteArrayView QueryTableModel::storedValue(int row, int column) const
+{
+    return column >= 0 && column < m_fields.size() ? m_query.storedValue(row, m_fields.at(column))
+                                                   : QByteArrayView();
+}
+
 QVariant QueryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&

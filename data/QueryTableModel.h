@@ -34,6 +34,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // The text a cell shows, straight from the query's row, without a model index.
     QString displayText(int row, int column) const;
+    // The cell's value as stored, not converted: equal for equal values (empty for a missing field).
+    QByteArrayView storedValue(int row, int column) const;
 
 private:
     void findFields();

@@ -10,15 +10,20 @@ namespace
 const QString KeyColumns[] = {QStringLiteral("Codigo_Cla"), QStringLiteral("Codigo_Sub"),
                               QStringLiteral("Codigo_Cla_Seq"), QStringLiteral("Descricao_Cla")};
 
-QString keyOf(const QVector<QVariant> &values)
+// A row's key: the stored values of its key columns, each after its length, so that no two
+// different rows share one. Stored values are compared as they are, none converted.
+template <class ValueAt> QByteArray keyOf(const int (&columns)[4], const ValueAt &valueAt)
 {
-    QStringList parts;
-    for (const QVariant &value : values)
-        parts.append(value.isValid() ? value.toString() : QStringLiteral("\x01"));
-    return parts.join(QChar(0x1F));
+    QByteArray key;
+    for (const int column : columns) {
+        const QByteArrayView value = column < 0 ? QByteArrayView() : valueAt(column);
+        key += QByteArray::number(value.size()) + ':';
+        key += value;
+    }
+    return key;
 }
 
-int columnOf(const ResultSet &result, const QString &name)
+int columnOf(const LazyResult &result, const QString &name)
 {
     for (int i = 0; i < result.columns.size(); ++i) {
         if (result.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
@@ -47,41 +52,35 @@ QString SearchKeywords::ofRow(int row)
     return row >= 0 && row < m_keywords.size() ? m_keywords[row] : QString();
 }
 
-QString SearchKeywords::rowKey(int row) const
-{
-    QVector<QVariant> values;
-    for (const QString &column : KeyColumns) {
-        const int index = m_results.columnIndex(column);
-        values.append(index < 0 ? QVariant() : m_results.value(row, index));
-    }
-    return keyOf(values);
-}
-
 void SearchKeywords::load()
 {
     m_keywords.clear();
     const QString statement = m_results.sql().join(QLatin1Char('\n'));
     if (!m_results.isOpen() || !statement.startsWith(QLatin1String("SELECT "), Qt::CaseInsensitive))
         return;
-    const ResultSet found = m_connection.execute(
-        QLatin1String("SELECT Palavra_Chave AS PalavrasDaAtividade, ") + statement.mid(7));
+    LazyResult found;
+    m_connection.executeLazy(
+        QLatin1String("SELECT Palavra_Chave AS PalavrasDaAtividade, ") + statement.mid(7), found);
 
     // Equal keys (the same activity listed twice) take their keyword lists in the order of the
     // rows, which both statements share.
-    QHash<QString, QVector<QString>> byKey;
-    int keyColumns[4];
-    for (int i = 0; i < 4; ++i)
-        keyColumns[i] = columnOf(found, KeyColumns[i]);
-    for (const QVector<QVariant> &row : found.rows) {
-        QVector<QVariant> key;
-        for (const int column : keyColumns)
-            key.append(column < 0 ? QVariant() : row[column]);
-        byKey[keyOf(key)].append(row[0].isValid() ? row[0].toString() : QString());
+    int foundColumns[4];
+    int shownColumns[4];
+    for (int i = 0; i < 4; ++i) {
+        foundColumns[i] = columnOf(found, KeyColumns[i]);
+        shownColumns[i] = m_results.columnIndex(KeyColumns[i]);
     }
-    QHash<QString, int> used;
+    QHash<QByteArray, QVector<QString>> byKey;
+    for (int row = 0; row < found.rows.rowCount(); ++row) {
+        const QVariant keywords = found.rows.value(row, 0);
+        byKey[keyOf(foundColumns, [&](int column) { return found.rows.storedValue(row, column); })].append(
+            keywords.isValid() ? keywords.toString() : QString());
+    }
+    QHash<QByteArray, int> used;
     m_keywords.resize(m_results.recordCount());
     for (int row = 0; row < m_keywords.size(); ++row) {
-        const QString key = rowKey(row);
+        const QByteArray key =
+            keyOf(shownColumns, [&](int column) { return m_results.storedValue(row, column); });
         const QVector<QString> &lists = byKey[key];
         const int next = used[key]++;
         if (next < lists.size())

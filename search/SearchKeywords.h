@@ -24,7 +24,6 @@ public:
 
 private:
     void load();
-    QString rowKey(int row) const;
 
     Query &m_results;
     Connection &m_connection;

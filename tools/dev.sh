@@ -44,6 +44,7 @@ packages=(
     at-spi2-core
     python3-pyatspi
     qt6-translations-l10n
+    zlib1g-dev
 )
 
 install_packages() {

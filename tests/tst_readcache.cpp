@@ -1,0 +1,277 @@
+// The tables read from an Access file, kept in the cache folder: a later open of the same file
+// reads them from there without the reader child; any change of the file, any damage of the cache
+// sends it back to the reader.
+#include "TestPaths.h"
+#include "support/TestDatabase.h"
+
+#include "data/Connection.h"
+#include "data/DataError.h"
+#include "data/MdbReader.h"
+#include "data/ReadCache.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QtTest>
+
+namespace
+{
+
+const QStringList kStatements = {
+    QStringLiteral("SELECT * FROM ZELT_Classificacao"),
+    QStringLiteral("SELECT * FROM ZELT_200_Classe"),
+    QStringLiteral("SELECT Codigo_Cla, Descricao_Cla, Palavra_Chave FROM ZELT_200_Atividade "
+                   "WHERE Palavra_Chave LIKE '%automov%' ORDER BY Descricao_Cla"),
+};
+
+// Every row of every statement, with the columns' names and kinds, as text.
+QStringList readAll(const QString &path)
+{
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    QStringList lines;
+    for (const QString &statement : kStatements) {
+        const ResultSet result = connection.execute(statement);
+        for (const ResultColumn &column : result.columns)
+            lines.append(column.name + (column.longText ? QStringLiteral(" memo") : QString()));
+        for (const QVector<QVariant> &row : result.rows) {
+            QString line;
+            for (const QVariant &value : row)
+                line += QString::fromLatin1(value.typeName()) + QLatin1Char('=') + value.toString() + u'\x1f';
+            lines.append(line);
+        }
+    }
+    return lines;
+}
+
+QString cacheFileOf(const QString &table)
+{
+    const QString name =
+        QString::fromLatin1(
+            QCryptographicHash::hash(table.toUtf8(), QCryptographicHash::Sha1).toHex().left(20)) +
+        QStringLiteral(".sqlite");
+    QDirIterator found(ReadCache::folder(), {name}, QDir::Files, QDirIterator::Subdirectories);
+    return found.hasNext() ? found.next() : QString();
+}
+
+// While alive, the reader child cannot start: only the cache can answer.
+struct NoReader {
+    NoReader() { MdbReader::setHelperPath(QStringLiteral("/nonexistent/zelt-mdb-reader")); }
+    ~NoReader() { MdbReader::setHelperPath(QString()); }
+};
+
+bool opensWithoutReader(const QString &path, QStringList *lines = nullptr)
+{
+    NoReader noReader;
+    try {
+        const QStringList read = readAll(path);
+        if (lines)
+            *lines = read;
+        return true;
+    } catch (const DataError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+class TestReadCache : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void secondOpenReadsTheCache();
+    void changedFileIsReadAgain_data();
+    void changedFileIsReadAgain();
+    void damagedCacheIsReadAgain_data();
+    void damagedCacheIsReadAgain();
+    void boundEvictsTheOldest();
+    void unwritableFolderStillReads();
+
+private:
+    QTemporaryDir m_cacheHome;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    QStringList m_reference;
+};
+
+void TestReadCache::initTestCase()
+{
+    QVERIFY(m_cacheHome.isValid());
+    qputenv("XDG_CACHE_HOME", m_cacheHome.path().toUtf8());
+    QVERIFY(ReadCache::folder().startsWith(m_cacheHome.path()));
+}
+
+void TestReadCache::init()
+{
+    QDir(ReadCache::folder()).removeRecursively();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(QStringLiteral("ZELT.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(ZELT_SAMPLE_DB), m_path));
+    QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
+    if (m_reference.isEmpty()) {
+        // The first read of all, with no cache anywhere.
+        m_reference = readAll(m_path);
+        QDir(ReadCache::folder()).removeRecursively();
+    }
+}
+
+void TestReadCache::cleanup()
+{
+    ReadCache::setSizeLimit(qint64(1) << 30);
+    qputenv("XDG_CACHE_HOME", m_cacheHome.path().toUtf8());
+}
+
+void TestReadCache::secondOpenReadsTheCache()
+{
+    QVERIFY(!opensWithoutReader(m_path));
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+    const QDateTime modified = QFileInfo(m_path).lastModified();
+    QCOMPARE(readAll(m_path), m_reference);
+
+    QStringList cached;
+    QVERIFY(opensWithoutReader(m_path, &cached));
+    QCOMPARE(cached, m_reference);
+    // A table never read before still needs the reader.
+    NoReader noReader;
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT * FROM ZELT_100_Classe")));
+    // The user's file is only read.
+    QVERIFY(file.seek(0));
+    QCOMPARE(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1), before);
+    QCOMPARE(QFileInfo(m_path).lastModified(), modified);
+}
+
+void TestReadCache::changedFileIsReadAgain_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("touched") << "touched";
+    QTest::newRow("a catalogue byte, same size and time") << "catalogue";
+    QTest::newRow("a page longer") << "grown";
+}
+
+void TestReadCache::changedFileIsReadAgain()
+{
+    QFETCH(QString, change);
+    QCOMPARE(readAll(m_path), m_reference);
+    QVERIFY(opensWithoutReader(m_path));
+
+    QFile file(m_path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+    if (change == QLatin1String("touched")) {
+        QVERIFY(file.setFileTime(modified.addSecs(1), QFileDevice::FileModificationTime));
+    } else if (change == QLatin1String("catalogue")) {
+        // The last byte of the catalogue's definition page, whatever it holds.
+        QVERIFY(file.seek(3 * 4096 - 1));
+        char byte = 0;
+        QVERIFY(file.getChar(&byte));
+        QVERIFY(file.seek(3 * 4096 - 1));
+        QVERIFY(file.putChar(char(byte ^ 0x5a)));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    } else {
+        QVERIFY(file.seek(file.size()));
+        QVERIFY(file.write(QByteArray(4096, '\0')) == 4096);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    file.close();
+    QCOMPARE(QFileInfo(m_path).lastModified(),
+             change == QLatin1String("touched") ? modified.addSecs(1) : modified);
+    // What was kept of the file before is not used.
+    QVERIFY(!opensWithoutReader(m_path));
+    if (change != QLatin1String("catalogue")) {
+        // Read again, and kept again for the file as it is now.
+        QCOMPARE(readAll(m_path), m_reference);
+        QVERIFY(opensWithoutReader(m_path));
+    }
+}
+
+void TestReadCache::damagedCacheIsReadAgain_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("bytes overwritten") << "overwritten";
+    QTest::newRow("cut short") << "cut";
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("record unreadable") << "record";
+}
+
+void TestReadCache::damagedCacheIsReadAgain()
+{
+    QFETCH(QString, damage);
+    QCOMPARE(readAll(m_path), m_reference);
+    const QString cached = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
+    QVERIFY(!cached.isEmpty());
+    QFile file(cached);
+    if (damage == QLatin1String("overwritten")) {
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(file.size() / 2));
+        QCOMPARE(file.write(QByteArray(64, 'Z')), qint64(64));
+        file.close();
+    } else if (damage == QLatin1String("cut")) {
+        QVERIFY(file.resize(file.size() / 2));
+    } else if (damage == QLatin1String("missing")) {
+        QVERIFY(file.remove());
+    } else {
+        QFile record(QFileInfo(cached).dir().filePath(QStringLiteral("catalogo.json")));
+        QVERIFY(record.open(QIODevice::WriteOnly));
+        record.write("{\"key\": 12, \"cached\": [");
+    }
+    // The reader answers as if nothing had been kept, and what it read is kept again.
+    QVERIFY(!opensWithoutReader(m_path));
+    QCOMPARE(readAll(m_path), m_reference);
+    QStringList again;
+    QVERIFY(opensWithoutReader(m_path, &again));
+    QCOMPARE(again, m_reference);
+}
+
+void TestReadCache::boundEvictsTheOldest()
+{
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
+    const QString oldest = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
+    const QString newer = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
+    QVERIFY(!oldest.isEmpty() && !newer.isEmpty());
+    QFile(oldest).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    // Room for those two and a few bytes more: the next table pushes the oldest out.
+    ReadCache::setSizeLimit(QFileInfo(oldest).size() + QFileInfo(newer).size() + 100);
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
+    QVERIFY(!QFile::exists(oldest));
+    QVERIFY(QFile::exists(newer));
+    QVERIFY(!cacheFileOf(QStringLiteral("ZELT_Sinonimo")).isEmpty());
+    // What stays is still used; what left is read again.
+    NoReader noReader;
+    Connection later;
+    later.setConnectionString(testdb::connectionStringFor(m_path));
+    later.open();
+    QCOMPARE(later.execute(QStringLiteral("SELECT count(*) FROM ZELT_200_Classe")).rows.size(), 1);
+    QVERIFY_THROWS_EXCEPTION(DataError, later.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")));
+}
+
+void TestReadCache::unwritableFolderStillReads()
+{
+    // A cache folder that cannot be made: its parent is a file.
+    const QString blocker = m_dir->filePath(QStringLiteral("not-a-folder"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    QCOMPARE(readAll(m_path), m_reference);
+    QCOMPARE(readAll(m_path), m_reference);
+    QVERIFY(!opensWithoutReader(m_path));
+}
+
+QTEST_MAIN(TestReadCache)
+#include "tst_readcache.moc"
