@@ -13,7 +13,6 @@
 #include <memory>
 
 struct sqlite3;
-struct sqlite3_stmt;
 class KeywordIndex;
 class MdbReader;
 class RowView;
