@@ -32,6 +32,8 @@ QStringList activities()
         {"06201", "00", "Barco a vento", "|barco|vento|"},
         {"06202", "01", "Comércio de cobre", "|comercio|cobre|com|"},
         {"06202", "01", "Mecânica de motores", "|mecanica|motor|reparo|"},
+        {"07301", "00", "Quiosque de quadros",
+         "|quadro|queijo|quente|quilo|quimica|quinta|quiosque|quota|quartzo|"},
     };
     QStringList sql = {QStringLiteral("INSERT INTO ZELT_PALAVRA_NAO VALUES ('com')"),
                        QStringLiteral("INSERT INTO ZELT_PALAVRA_NAO VALUES ('para')")};
@@ -151,6 +153,10 @@ void TestSearchHelp::completesTheWordBeingTyped_data()
         << QStringList{"cobre  (3 atividades)", "cogumelo  (1 atividade)", "colheita  (1 atividade)",
                        "comercio  (1 atividade)"};
     QTest::newRow("operator kept") << "+barc" << QStringList{"barca  (2 atividades)", "barco  (1 atividade)"};
+    QTest::newRow("at most eight words")
+        << "qu" << QStringList{"quadro  (1 atividade)", "quartzo  (1 atividade)", "queijo  (1 atividade)",
+                               "quente  (1 atividade)", "quilo  (1 atividade)",   "quimica  (1 atividade)",
+                               "quinta  (1 atividade)", "quiosque  (1 atividade)"};
     QTest::newRow("one letter") << "a" << QStringList{};
     QTest::newRow("star") << "barc*" << QStringList{};
 }
@@ -291,6 +297,17 @@ void TestSearchHelp::matchedWordsDrawnBold()
     };
     QCOMPARE(boldWords(0), QStringList{"automóveis"});
     QCOMPARE(boldWords(1), (QStringList{"Reparo", "automóveis"}));
+
+    // The words before a bold one are drawn as the grid draws them.
+    const QRect first = grid->visualRect(grid->model()->index(0, 1));
+    const QImage withBold = grid->viewport()->grab(first).toImage();
+    grid->setItemDelegateForColumn(1, nullptr);
+    const QImage plainCell = grid->viewport()->grab(first).toImage();
+    grid->setItemDelegateForColumn(1, delegate);
+    QVERIFY(withBold != plainCell);
+    const int before = grid->fontMetrics().horizontalAdvance(QStringLiteral("Oficina"));
+    QCOMPARE(withBold.copy(0, 0, before, withBold.height()),
+             plainCell.copy(0, 0, before, plainCell.height()));
 
     // Painted: a row with bold words differs from the grid's plain drawing of it; a row without
     // them is the plain drawing itself.

@@ -1,4 +1,5 @@
 #include "search/MatchEmphasis.h"
+#include "search/SearchOffers.h"
 #include "search/SearchVocabulary.h"
 
 #include <QTest>
@@ -12,6 +13,7 @@ private Q_SLOTS:
     void editDistance_data();
     void editDistance();
     void vocabularyCountsActivitiesNotMentions();
+    void atMostFiveOffers();
     void codesThatExist();
     void emphasis_data();
     void emphasis();
@@ -80,6 +82,21 @@ void TestSearchWords::vocabularyCountsActivitiesNotMentions()
     QCOMPARE(vocabulary.nearTo(QStringLiteral("barcu"), 1).size(), 1);
     QVERIFY(vocabulary.nearTo(QStringLiteral("barca"), 5).first().text != QStringLiteral("Barca"));
     QCOMPARE(vocabulary.beginningWith(QStringLiteral("barc"), 1).first().text, QStringLiteral("Barca"));
+}
+
+// However many keywords lie near a misspelt word, at most five searches are offered, nearest first.
+void TestSearchWords::atMostFiveOffers()
+{
+    QVector<SearchVocabulary::Activity> activities;
+    for (const char *word : {"barca", "barco", "barra", "barba", "marca", "parca", "barcas"})
+        activities.append(
+            {QStringLiteral("|%1|").arg(QLatin1String(word)), QStringLiteral("06201"), QStringLiteral("00")});
+    const SearchVocabulary vocabulary(activities, {});
+    const auto found = [](const QString &) { return 1; };
+    QVERIFY(vocabulary.nearTo(QStringLiteral("barcu"), 10).size() > 5);
+    const QVector<SearchOffer> offers = searchOffers(vocabulary, QStringLiteral("BARCU"), found);
+    QCOMPARE(offers.size(), 5);
+    QCOMPARE(searchOffers(vocabulary, QStringLiteral("BARCU"), found, 2).size(), 2);
 }
 
 void TestSearchWords::codesThatExist()
