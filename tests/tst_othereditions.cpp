@@ -2,6 +2,7 @@
 #include "app/Dialogs.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QLabel>
 #include <QTest>
 #include <QTextDocument>
@@ -151,6 +152,20 @@ void TestOtherEditions::lineStandsWholeBetweenItsNeighbours()
     for (const QWidget *other : pageWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (other != label && other->isVisible())
             QVERIFY2(!other->geometry().intersects(label->geometry()), qPrintable(other->objectName()));
+    }
+    // Under a description it keeps the rhythm of the hierarchy's rows: one row below the last.
+    QList<const QLabel *> descriptions;
+    for (const QLabel *other : pageWidget->findChildren<QLabel *>()) {
+        const QString name = other->objectName();
+        if (name.startsWith(QStringLiteral("LblDescricao")) &&
+            !name.startsWith(QStringLiteral("LblDescricaoZelt")) && other->isVisible())
+            descriptions.append(other);
+    }
+    std::sort(descriptions.begin(), descriptions.end(),
+              [](const QLabel *a, const QLabel *b) { return a->y() < b->y(); });
+    if (page != QStringLiteral("TbsSubClasse") && descriptions.size() >= 2) {
+        const int row = descriptions.last()->y() - descriptions[descriptions.size() - 2]->y();
+        QCOMPARE(label->y() - descriptions.last()->y(), row);
     }
 }
 
