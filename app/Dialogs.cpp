@@ -147,7 +147,7 @@ bool choosePrinter(QWidget *parent, QPrinter &printer)
 
 ProgressWindow::ProgressWindow(QWidget *parent, const QString &label)
 {
-    if (g_recorder)
+    if (g_recorder && !g_recorder->onProgressWindow)
         return;
     m_dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Cancelar"), 0, 1000, parent);
     m_dialog->setWindowTitle(errorCaption());
@@ -161,10 +161,16 @@ ProgressWindow::~ProgressWindow() = default;
 
 bool ProgressWindow::update(qint64 done, qint64 total)
 {
+    if (m_dialog) {
+        // A modal progress dialog takes the events, Cancel's click among them, as its value changes.
+        m_dialog->setValue(total > 0 ? int(done * 1000 / total) : 0);
+        if (g_recorder) {
+            m_dialog->show();
+            g_recorder->onProgressWindow(*m_dialog);
+        }
+    }
     if (g_recorder)
         return !g_recorder->onProgress || g_recorder->onProgress(done, total);
-    // A modal progress dialog takes the events, Cancel's click among them, as its value changes.
-    m_dialog->setValue(total > 0 ? int(done * 1000 / total) : 0);
     return !m_dialog->wasCanceled();
 }
 

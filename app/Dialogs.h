@@ -92,6 +92,9 @@ struct Recorder {
     // Stands for a progress window: told how far the task has gone, returns false to cancel;
     // unset goes on.
     std::function<bool(qint64 done, qint64 total)> onProgress;
+    // When set, the progress window is made after all and handed over, shown, at each step (to be
+    // drawn); the answer still comes from onProgress.
+    std::function<void(QProgressDialog &)> onProgressWindow;
 };
 void installRecorder(Recorder *recorder); // nullptr restores the real boxes
 

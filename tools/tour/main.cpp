@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QProcess>
 #include <QSettings>
 #include <QLocale>
@@ -181,6 +182,15 @@ int main(int argc, char *argv[])
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QDir(outDir).filePath(currentStep + QStringLiteral(".pdf")));
         return true;
+    };
+    // A long task's progress window is drawn once, on its way (a fast task only flashes it).
+    bool progressDrawn = false;
+    recorder.onProgressWindow = [&](QProgressDialog &dialog) {
+        if (progressDrawn || dialog.value() < dialog.maximum() * 2 / 5)
+            return;
+        progressDrawn = true;
+        QApplication::processEvents();
+        pictures.save(dialog, QStringLiteral("%1-janela%2").arg(currentStep).arg(++modalCount));
     };
     dialogs::installRecorder(&recorder);
 
