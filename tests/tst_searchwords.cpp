@@ -14,6 +14,7 @@ private Q_SLOTS:
     void editDistance();
     void vocabularyCountsActivitiesNotMentions();
     void atMostFiveOffers();
+    void offersStayFewAndCheap();
     void codesThatExist();
     void emphasis_data();
     void emphasis();
@@ -97,6 +98,25 @@ void TestSearchWords::atMostFiveOffers()
     const QVector<SearchOffer> offers = searchOffers(vocabulary, QStringLiteral("BARCU"), found);
     QCOMPARE(offers.size(), 5);
     QCOMPARE(searchOffers(vocabulary, QStringLiteral("BARCU"), found, 2).size(), 2);
+}
+
+// Up to four misspelt words are corrected, more are no typo of a search; and when the corrected
+// searches find nothing, no more than twice the offers' limit of them are run (each is a statement).
+void TestSearchWords::offersStayFewAndCheap()
+{
+    QVector<SearchVocabulary::Activity> activities;
+    for (const char *word : {"barca", "barco", "barra", "barba", "marca", "parca"})
+        activities.append(
+            {QStringLiteral("|%1|").arg(QLatin1String(word)), QStringLiteral("06201"), QStringLiteral("00")});
+    const SearchVocabulary vocabulary(activities, {});
+    const auto found = [](const QString &) { return 1; };
+    QVERIFY(!searchOffers(vocabulary, QStringLiteral("BARCU BARKA BERCA BARCI"), found).isEmpty());
+    QVERIFY(searchOffers(vocabulary, QStringLiteral("BARCU BARKA BERCA BARCI BURCA"), found).isEmpty());
+
+    int run = 0;
+    const auto nothing = [&run](const QString &) { return ++run, 0; };
+    QVERIFY(searchOffers(vocabulary, QStringLiteral("BARCU BARKA"), nothing, 3).isEmpty());
+    QCOMPARE(run, 6);
 }
 
 void TestSearchWords::codesThatExist()
