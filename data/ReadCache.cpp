@@ -123,7 +123,7 @@ QString checksum(QFile &file)
         XXH3_freeState(state);
         return {};
     }
-    QByteArray buffer(1 << 22, Qt::Uninitialized);
+    QByteArray buffer(1 << 18, Qt::Uninitialized); // read into a buffer the processor cache holds
     bool ok = true;
     for (;;) {
         const qint64 read = file.read(buffer.data(), buffer.size());
