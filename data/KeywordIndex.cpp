@@ -409,7 +409,8 @@ bool KeywordIndex::copyIndex(sqlite3 *db, const QString &from, const QString &sc
         sqlite3_stmt *list = nullptr;
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &list, nullptr) == SQLITE_OK)
             while (sqlite3_step(list) == SQLITE_ROW)
-                suffixes.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(list, 0)));
+                if (const auto *suffix = reinterpret_cast<const char *>(sqlite3_column_text(list, 0)))
+                    suffixes.emplace_back(suffix);
         sqlite3_finalize(list);
         return suffixes;
     };

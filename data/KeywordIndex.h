@@ -18,8 +18,9 @@ struct sqlite3;
 // decide: the rows and their order are those of the plain scan. Anything the index cannot answer
 // that way runs unchanged. The index lives in the connection's temporary schema (memory), built
 // the first time a statement needs it: a small table at once, a large one a slice at a time
-// (buildStep) while its statements scan as before. The database file is never written; a change
-// made to it by another connection drops the index, which is then built again.
+// (buildStep) while its statements scan as before; or one kept with the table by an earlier run is
+// used as it is (adopt). The database file is never written; a change made to it by another
+// connection drops the index, which is then built again.
 class KeywordIndex
 {
 public:
