@@ -390,8 +390,18 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes, QStr
             m_schemas.insert(table, QString::fromLatin1(schema));
             const QByteArray probe = "SELECT rowid FROM " + schema + '.' + quoted(keywordIndexName()) +
                                      " WHERE " + quoted(keywordIndexName()) + " MATCH 'abc' LIMIT 1";
-            if (indexed && exec(db, probe))
+            if (indexed && exec(db, probe)) {
                 indexSchema = QString::fromLatin1(schema);
+            } else if (indexed) {
+                // Not there after all: the index built this run is kept instead.
+                update([&table](QJsonObject &catalogue) {
+                    QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
+                    QJsonObject entry = cached.value(table).toObject();
+                    entry.insert(QStringLiteral("index"), false);
+                    cached.insert(table, entry);
+                    catalogue.insert(QStringLiteral("cached"), cached);
+                });
+            }
         }
     } else {
         Attached cache(db, fileUri(path, "ro"), "zelt_cache");

@@ -357,11 +357,26 @@ void TestReadCache::keptIndexUnusable()
     QCOMPARE(lines, m_reference);
     if (!readerNeeded) {
         NoReader noReader;
-        Connection connection;
-        connection.setConnectionString(testdb::connectionStringFor(m_path));
-        connection.open();
-        connection.execute(kStatements.at(2));
-        QCOMPARE(indexesBuilt(connection), 1);
+        {
+            Connection connection;
+            connection.setConnectionString(testdb::connectionStringFor(m_path));
+            connection.open();
+            connection.execute(kStatements.at(2));
+            QCOMPARE(indexesBuilt(connection), 1);
+            // The index built over the table read from the cache is kept in its place.
+            QElapsedTimer limit;
+            limit.start();
+            while (connection.isIndexing() && limit.elapsed() < 60000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
+        QVERIFY(opensWithoutReader(m_path, &lines));
+        QCOMPARE(lines, m_reference);
+        Connection later;
+        later.setConnectionString(testdb::connectionStringFor(m_path));
+        later.open();
+        later.execute(kStatements.at(2));
+        QCOMPARE(indexesBuilt(later), 0);
     }
 }
 
