@@ -397,6 +397,8 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes, QStr
                 update([&table](QJsonObject &catalogue) {
                     QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
                     QJsonObject entry = cached.value(table).toObject();
+                    if (entry.isEmpty())
+                        return; // forgotten meanwhile
                     entry.insert(QStringLiteral("index"), false);
                     cached.insert(table, entry);
                     catalogue.insert(QStringLiteral("cached"), cached);
