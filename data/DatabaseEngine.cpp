@@ -282,8 +282,11 @@ void DatabaseEngine::configure()
         // the slice waits for the next idle moment.
         if (m_readOnly)
             return;
-        m_keywordIndex->buildStep();
-        if (!m_keywordIndex->building())
+        if (m_keywordIndex->building())
+            m_keywordIndex->buildStep();
+        else
+            keepBuiltIndexes();
+        if (!keywordIndexBuilding())
             m_indexSlices.stop();
     });
     sqlite3_set_authorizer(m_db, &DatabaseEngine::authorize, this);
@@ -339,7 +342,11 @@ void DatabaseEngine::importTables(const QStringList &names)
         if (table == m_accessTables.constEnd())
             continue;
         if (!m_importedTables.contains(folded)) {
-            if (!m_readCache->load(m_db, table.value(), m_notes)) {
+            QString indexSchema;
+            if (m_readCache->load(m_db, table.value(), m_notes, &indexSchema)) {
+                if (!indexSchema.isEmpty())
+                    m_keywordIndex->adopt(table.value(), indexSchema, ReadCache::keywordIndexName());
+            } else {
                 const qsizetype notesBefore = m_notes.size();
                 importTable(table.value());
                 m_readCache->store(m_db, table.value(), m_notes.mid(notesBefore));
@@ -363,7 +370,8 @@ void DatabaseEngine::addSpelling(const QString &spelling, const QString &table)
     const QString key = asciiLower(spelling);
     if (key == asciiLower(table) || m_spellings.contains(key))
         return;
-    run("CREATE VIEW " + quotedName(spelling) + " AS SELECT * FROM " + quotedName(table));
+    // Temporary: a view of the main schema could not name a table attached from the cache.
+    run("CREATE TEMP VIEW " + quotedName(spelling) + " AS SELECT * FROM " + quotedName(table));
     m_spellings.insert(key);
 }
 
@@ -374,7 +382,19 @@ void DatabaseEngine::setKeywordIndexEnabled(bool enabled)
 
 bool DatabaseEngine::keywordIndexBuilding() const
 {
-    return m_keywordIndex && m_keywordIndex->building();
+    return m_keywordIndex && (m_keywordIndex->building() || m_keywordIndex->hasBuilt());
+}
+
+// An index built whole over a table of the Access file is kept with the table in the cache: the
+// next run uses it at once.
+void DatabaseEngine::keepBuiltIndexes()
+{
+    for (const KeywordIndex::Built &built : m_keywordIndex->takeBuilt()) {
+        const QString folded = built.table.toCaseFolded();
+        const auto table = m_accessTables.constFind(folded);
+        if (m_readCache && table != m_accessTables.constEnd() && m_importedTables.contains(folded))
+            m_readCache->storeKeywordIndex(m_db, table.value(), built.name);
+    }
 }
 
 QStringList DatabaseEngine::takeNotes()
@@ -517,7 +537,7 @@ void DatabaseEngine::executeInPlace(const QString &statement, const ColumnsHandl
         throw DataError(QStringLiteral("The statement contains a NUL character, which cannot be run"));
     if (m_keywordIndexEnabled) {
         sql = QByteArray::fromStdString(m_keywordIndex->rewrite(sql.toStdString()));
-        if (m_keywordIndex->building() && !m_indexSlices.isActive())
+        if (keywordIndexBuilding() && !m_indexSlices.isActive())
             m_indexSlices.start();
     }
     sqlite3_stmt *prepared = nullptr;

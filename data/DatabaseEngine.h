@@ -52,7 +52,7 @@ public:
     // Keyword conditions answered from a trigram index first (on unless turned off, which only
     // the tests that compare both ways do).
     void setKeywordIndexEnabled(bool enabled);
-    // Whether a keyword index is still being built in the background.
+    // Whether a keyword index is still being built (or kept in the cache) in the background.
     bool keywordIndexBuilding() const;
 
 private:
@@ -64,6 +64,7 @@ private:
     void importTables(const QStringList &names);
     void importTable(const QString &table);
     void addSpelling(const QString &spelling, const QString &table);
+    void keepBuiltIndexes();
     void run(const char *sql);
     QString errorText(int code) const;
     static int authorize(void *engine, int action, const char *, const char *, const char *, const char *);

@@ -8,6 +8,7 @@
 #include <limits>
 #include <set>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace
@@ -15,6 +16,8 @@ namespace
 
 constexpr std::string_view kKeywordColumn = "palavra_chave";
 constexpr char kIndexText[] = "zelt_index_text";
+// Every index, built here or copied: trigrams of the folded text, no positions, no stored text.
+constexpr char kIndexModule[] = "fts5(k, tokenize = 'trigram case_sensitive 1', detail = none, content = '')";
 // An index query of more runs narrows little more and costs a lookup each.
 constexpr size_t kMaxTrigrams = 64;
 // Rows indexed per slice in the background: a few tens of milliseconds.
@@ -288,16 +291,17 @@ std::string KeywordIndex::rewrite(const std::string &sql)
     }
     if (trigrams.empty() || !scansInRowidOrder(sql))
         return sql;
-    const QString index = indexFor(std::string(text(table)));
-    if (index.isEmpty())
+    const Index *index = indexFor(std::string(text(table)));
+    if (!index)
         return sql;
 
     const size_t clauseBegin = tokens[whereStart].begin;
     const size_t clauseEnd = whereEnd < tokens.size() ? tokens[whereEnd].begin : sql.size();
-    const std::string indexName = "\"" + index.toStdString() + "\"";
-    return sql.substr(0, clauseBegin) + std::string(text(table)) + ".rowid IN (SELECT rowid FROM temp." +
-           indexName + " WHERE " + indexName + " MATCH " + sqlLiteral(matchQuery(trigrams)) + ") AND (" +
-           sql.substr(clauseBegin, clauseEnd - clauseBegin) + ") " + sql.substr(clauseEnd);
+    const std::string indexName = "\"" + index->name.toStdString() + "\"";
+    return sql.substr(0, clauseBegin) + std::string(text(table)) + ".rowid IN (SELECT rowid FROM \"" +
+           index->schema.toStdString() + "\"." + indexName + " WHERE " + indexName + " MATCH " +
+           sqlLiteral(matchQuery(trigrams)) + ") AND (" + sql.substr(clauseBegin, clauseEnd - clauseBegin) +
+           ") " + sql.substr(clauseEnd);
 }
 
 // The plain statement reads the table row by row in rowid order, as the candidates are read:
@@ -323,52 +327,109 @@ bool KeywordIndex::scansInRowidOrder(const std::string &sql)
     return plain && (step == SQLITE_ROW || step == SQLITE_DONE);
 }
 
-QString KeywordIndex::indexFor(const std::string &fromName)
+const KeywordIndex::Index *KeywordIndex::indexFor(const std::string &fromName)
 {
     const QString key = QString::fromStdString(asciiLower(fromName));
     auto known = m_indexes.find(key);
     if (known != m_indexes.end() && !known->name.isEmpty() && dataVersion() != known->dataVersion) {
         // Another connection changed the file: the index may miss rows now.
-        exec(m_db, "DROP TABLE IF EXISTS temp.\"" + known->name.toStdString() + '"');
+        if (known->schema == QLatin1String("temp"))
+            exec(m_db, "DROP TABLE IF EXISTS temp.\"" + known->name.toStdString() + '"');
         m_indexes.erase(known);
         known = m_indexes.end();
     }
     if (known != m_indexes.end())
-        return known->complete ? known->name : QString();
+        return known->complete ? &*known : nullptr;
 
     Index &index = m_indexes[key];
     index.from = fromName;
     // Only a table of the database itself has the rowids the candidates are matched by: a view
-    // or a virtual table would give none or its own.
+    // or a virtual table would give none or its own. The name must be that one table's alone, in
+    // whichever schema (the database or a file attached to it) holds it.
     bool table = false;
     sqlite3_stmt *lookup = nullptr;
     const std::string plainName =
         fromName.front() == '"' || fromName.front() == '[' || fromName.front() == '`' ? unquoted(fromName)
                                                                                       : fromName;
+    index.table = QString::fromStdString(plainName);
     if (sqlite3_prepare_v2(m_db,
-                           "SELECT (SELECT count(*) FROM temp.sqlite_schema WHERE name = ?1 COLLATE NOCASE),"
-                           " (SELECT count(*) FROM main.sqlite_schema WHERE name = ?1 COLLATE NOCASE"
-                           " AND type = 'table' AND sql NOT LIKE 'CREATE VIRTUAL%')",
+                           "SELECT count(*), sum(schema <> 'temp' AND type = 'table')"
+                           " FROM pragma_table_list WHERE name = ?1 COLLATE NOCASE",
                            -1, &lookup, nullptr) == SQLITE_OK &&
         sqlite3_bind_text(lookup, 1, plainName.data(), static_cast<int>(plainName.size()),
                           SQLITE_TRANSIENT) == SQLITE_OK &&
         sqlite3_step(lookup) == SQLITE_ROW)
-        table = sqlite3_column_int(lookup, 0) == 0 && sqlite3_column_int(lookup, 1) == 1;
+        table = sqlite3_column_int(lookup, 0) == 1 && sqlite3_column_int(lookup, 1) == 1;
     sqlite3_finalize(lookup);
     if (!table)
-        return {};
+        return nullptr;
 
-    const QString name = QStringLiteral("zelt_keyword_index_%1").arg(++m_made);
-    if (!exec(m_db,
-              "CREATE VIRTUAL TABLE temp.\"" + name.toStdString() +
-                  "\" USING fts5(k, tokenize = 'trigram case_sensitive 1', detail = none, content = '')"))
-        return {};
-    index.name = name;
     index.dataVersion = dataVersion();
+    const auto adopted = m_adopted.constFind(QString::fromStdString(asciiLower(plainName)));
+    if (adopted != m_adopted.constEnd()) {
+        index.schema = adopted->first;
+        index.name = adopted->second;
+        index.complete = true;
+        return &index;
+    }
+    const QString name = QStringLiteral("zelt_keyword_index_%1").arg(++m_made);
+    if (!exec(m_db, "CREATE VIRTUAL TABLE temp.\"" + name.toStdString() + "\" USING " + kIndexModule))
+        return nullptr;
+    index.name = name;
     // A small table is indexed at once; a large one a slice at a time while the program is idle
     // (buildStep), its searches scanning until the index is whole.
     addRows(index, m_rowsAtOnce);
-    return index.complete ? index.name : QString();
+    return index.complete ? &index : nullptr;
+}
+
+void KeywordIndex::adopt(const QString &table, const QString &schema, const QString &name)
+{
+    m_adopted.insert(QString::fromStdString(asciiLower(table.toStdString())), {schema, name});
+}
+
+QVector<KeywordIndex::Built> KeywordIndex::takeBuilt()
+{
+    return std::exchange(m_built, {});
+}
+
+bool KeywordIndex::copyIndex(sqlite3 *db, const QString &from, const QString &schema, const QString &name)
+{
+    const std::string target = "\"" + schema.toStdString() + "\".\"" + name.toStdString() + '"';
+    if (!exec(db, "CREATE VIRTUAL TABLE " + target + " USING " + kIndexModule))
+        return false;
+    // The index is its shadow tables (name_data, name_idx, ...): the same set on both sides,
+    // copied row for row. Their content is FTS5's own; writing it needs the connection's guard
+    // against writing shadow tables lifted for the copy.
+    const auto shadows = [db](const std::string &schemaName, const std::string &index) {
+        std::vector<std::string> suffixes;
+        const std::string length = std::to_string(index.size() + 1);
+        const std::string sql = "SELECT substr(name, " + length + " + 1) FROM \"" + schemaName +
+                                "\".sqlite_schema WHERE type = 'table' AND substr(name, 1, " + length +
+                                ") = " + sqlLiteral(index + '_') + " ORDER BY name";
+        sqlite3_stmt *list = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &list, nullptr) == SQLITE_OK)
+            while (sqlite3_step(list) == SQLITE_ROW)
+                if (const auto *suffix = reinterpret_cast<const char *>(sqlite3_column_text(list, 0)))
+                    suffixes.emplace_back(suffix);
+        sqlite3_finalize(list);
+        return suffixes;
+    };
+    const std::vector<std::string> suffixes = shadows("temp", from.toStdString());
+    if (suffixes.empty() || suffixes != shadows(schema.toStdString(), name.toStdString()))
+        return false;
+    int defensive = 1;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, -1, &defensive);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+    bool ok = true;
+    for (const std::string &suffix : suffixes) {
+        const std::string to =
+            "\"" + schema.toStdString() + "\".\"" + name.toStdString() + '_' + suffix + '"';
+        ok = ok && exec(db, "DELETE FROM " + to) &&
+             exec(db,
+                  "INSERT INTO " + to + " SELECT * FROM temp.\"" + from.toStdString() + '_' + suffix + '"');
+    }
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, defensive, nullptr);
+    return ok;
 }
 
 bool KeywordIndex::building() const
@@ -415,6 +476,8 @@ void KeywordIndex::addRows(Index &index, int rows)
                  sqlite3_bind_int64(add, 2, last) == SQLITE_OK && sqlite3_step(add) == SQLITE_DONE;
         index.complete = ok && (taken < rows || last == std::numeric_limits<sqlite3_int64>::max());
         index.next = last + (index.complete ? 0 : 1);
+        if (index.complete)
+            m_built.append({index.table, index.name});
     }
     sqlite3_finalize(next);
     sqlite3_finalize(add);
@@ -424,7 +487,8 @@ void KeywordIndex::addRows(Index &index, int rows)
 
 void KeywordIndex::fail(Index &index)
 {
-    exec(m_db, "DROP TABLE IF EXISTS temp.\"" + index.name.toStdString() + '"');
+    if (index.schema == QLatin1String("temp"))
+        exec(m_db, "DROP TABLE IF EXISTS temp.\"" + index.name.toStdString() + '"');
     index.name.clear();
     index.complete = false;
 }

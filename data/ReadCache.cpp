@@ -1,5 +1,7 @@
 #include "data/ReadCache.h"
 
+#include "data/KeywordIndex.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -20,13 +22,18 @@
 
 #include <sqlite3.h>
 #include <unistd.h>
-#include <zlib.h>
+#include <sys/stat.h>
+#include <xxhash.h>
 
 namespace
 {
 
 // Changes whenever what the cache holds changes shape: older records are then read again.
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;
+// A table's file from this size on is attached as it is rather than copied into memory, as is one
+// that holds its keyword index; a connection attaches at most this many.
+constexpr qint64 kAttachFrom = qint64(1) << 20;
+constexpr int kMaxAttached = 8;
 constexpr int kMaxCataloguePages = 4096;
 qint64 g_sizeLimit = qint64(1) << 30;
 // Engines of one process (the vocabulary's thread has its own) change the records one at a time.
@@ -108,22 +115,42 @@ QByteArray contentHash(QFile &file)
     return hash.result().toHex();
 }
 
+// A fast hash of the whole file: any byte changed since it was written shows.
+QString checksum(QFile &file)
+{
+    XXH3_state_t *state = XXH3_createState();
+    if (!state || XXH3_64bits_reset(state) != XXH_OK || !file.seek(0)) {
+        XXH3_freeState(state);
+        return {};
+    }
+    QByteArray buffer(1 << 18, Qt::Uninitialized); // read into a buffer the processor cache holds
+    bool ok = true;
+    for (;;) {
+        const qint64 read = file.read(buffer.data(), buffer.size());
+        if (read <= 0) {
+            ok = read == 0;
+            break;
+        }
+        XXH3_64bits_update(state, buffer.constData(), size_t(read));
+    }
+    const XXH64_hash_t hash = XXH3_64bits_digest(state);
+    XXH3_freeState(state);
+    return ok ? QString::number(quint64(hash), 16) : QString();
+}
+
 QString checksum(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    uLong crc = crc32_z(0, nullptr, 0);
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(buffer.data(), buffer.size());
-        if (read < 0)
-            return {};
-        if (read == 0)
-            break;
-        crc = crc32_z(crc, reinterpret_cast<const Bytef *>(buffer.constData()), size_t(read));
-    }
-    return QString::number(crc, 16);
+    return file.open(QIODevice::ReadOnly) ? checksum(file) : QString();
+}
+
+// Schemas other than main and temp.
+int attachedCount(sqlite3 *db)
+{
+    int count = 0;
+    while (sqlite3_db_name(db, count + 2))
+        ++count;
+    return count;
 }
 
 QByteArray quoted(const QString &name)
@@ -158,19 +185,34 @@ QByteArray createStatement(sqlite3 *db, const char *from, const char *schema, co
     return count > 0 ? create + ')' : QByteArray();
 }
 
+// The table's columns, quoted and separated by commas.
+QByteArray columnList(sqlite3 *db, const char *schema, const QString &table)
+{
+    const QByteArray pragma = QByteArray("PRAGMA ") + schema + ".table_info(" + quoted(table) + ')';
+    sqlite3_stmt *columns = nullptr;
+    QByteArray list;
+    if (sqlite3_prepare_v2(db, pragma.constData(), -1, &columns, nullptr) == SQLITE_OK)
+        while (sqlite3_step(columns) == SQLITE_ROW)
+            list +=
+                (list.isEmpty() ? "" : ", ") +
+                quoted(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(columns, 1))));
+    sqlite3_finalize(columns);
+    return list;
+}
+
 QByteArray fileUri(const QString &path, const char *mode)
 {
     return "file:" + QUrl::toPercentEncoding(QDir::cleanPath(QFileInfo(path).absoluteFilePath()), "/") +
            "?mode=" + mode;
 }
 
-// Attaches path as schema for one copy, the engine otherwise attaching nothing.
+// Attaches path as schema for one copy, the engine otherwise attaching nothing but cached tables.
 class Attached
 {
 public:
     Attached(sqlite3 *db, const QByteArray &uri, const char *schema) : m_db(db), m_schema(schema)
     {
-        m_limit = sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 1);
+        m_limit = sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, attachedCount(db) + 1);
         sqlite3_stmt *attach = nullptr;
         if (sqlite3_prepare_v2(db, "ATTACH ? AS ?", -1, &attach, nullptr) == SQLITE_OK) {
             sqlite3_bind_text(attach, 1, uri.constData(), int(uri.size()), SQLITE_TRANSIENT);
@@ -188,6 +230,8 @@ public:
     Attached(const Attached &) = delete;
     Attached &operator=(const Attached &) = delete;
     bool ok() const { return m_attached; }
+    // Stays attached.
+    void keep() { m_attached = false; }
 
 private:
     sqlite3 *m_db;
@@ -298,7 +342,12 @@ QString ReadCache::tableFile(const QString &table) const
            QStringLiteral(".sqlite");
 }
 
-bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes)
+QString ReadCache::keywordIndexName()
+{
+    return QStringLiteral("zelt_keyword_index");
+}
+
+bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes, QString *keywordIndex)
 {
     if (m_dir.isEmpty())
         return false;
@@ -312,29 +361,69 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes)
     if (entry.isEmpty())
         return false;
     const QString path = m_dir + QLatin1Char('/') + entry.value(QStringLiteral("file")).toString();
-    if (QFileInfo(path).size() != entry.value(QStringLiteral("size")).toInteger(-1) ||
-        checksum(path) != entry.value(QStringLiteral("crc")).toString()) {
+    QFile file(path);
+    struct stat hashed {
+    };
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &hashed) != 0 ||
+        file.size() != entry.value(QStringLiteral("size")).toInteger(-1) ||
+        checksum(file) != entry.value(QStringLiteral("hash")).toString()) {
         forget(table);
         return false;
     }
-    bool copied = false;
-    {
+    file.close();
+    const bool indexed = entry.value(QStringLiteral("index")).toBool();
+    bool loaded = false;
+    QString indexSchema;
+    if ((indexed || hashed.st_size >= kAttachFrom) && attachedCount(db) < kMaxAttached) {
+        // Used where it is: the file is never changed once written (a new one replaces it), so it
+        // can be read without locks, and the copy that would cost as much as reading it is saved.
+        const QByteArray schema = "zelt_table_" + QByteArray::number(attachedCount(db) + 1);
+        Attached cache(db, fileUri(path, "ro") + "&immutable=1", schema.constData());
+        struct stat attached {
+        };
+        // The file attached is the one hashed, not one written over it since.
+        loaded = cache.ok() && ::stat(QFile::encodeName(path).constData(), &attached) == 0 &&
+                 attached.st_ino == hashed.st_ino && attached.st_dev == hashed.st_dev &&
+                 !createStatement(db, schema.constData(), "main", table).isEmpty();
+        if (loaded) {
+            cache.keep();
+            m_schemas.insert(table, QString::fromLatin1(schema));
+            const QByteArray probe = "SELECT rowid FROM " + schema + '.' + quoted(keywordIndexName()) +
+                                     " WHERE " + quoted(keywordIndexName()) + " MATCH 'abc' LIMIT 1";
+            if (indexed && exec(db, probe)) {
+                indexSchema = QString::fromLatin1(schema);
+            } else if (indexed) {
+                // Not there after all: the index built this run is kept instead.
+                update([&table](QJsonObject &catalogue) {
+                    QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
+                    QJsonObject entry = cached.value(table).toObject();
+                    if (entry.isEmpty())
+                        return; // forgotten meanwhile
+                    entry.insert(QStringLiteral("index"), false);
+                    cached.insert(table, entry);
+                    catalogue.insert(QStringLiteral("cached"), cached);
+                });
+            }
+        }
+    } else {
         Attached cache(db, fileUri(path, "ro"), "zelt_cache");
         const QByteArray create =
             cache.ok() ? createStatement(db, "zelt_cache", "main", table) : QByteArray();
-        copied =
+        loaded =
             !create.isEmpty() && exec(db, "BEGIN") && exec(db, create) &&
             exec(db, "INSERT INTO main." + quoted(table) + " SELECT * FROM zelt_cache." + quoted(table)) &&
             exec(db, "COMMIT");
-        if (!copied)
+        if (!loaded)
             exec(db, "ROLLBACK");
     }
-    if (!copied) {
+    if (!loaded) {
         forget(table);
         return false;
     }
     for (const QJsonValue &note : entry.value(QStringLiteral("notes")).toArray())
         notes.append(note.toString());
+    if (keywordIndex)
+        *keywordIndex = indexSchema;
     // Used now: the last to leave when the folder is over its bound.
     QFile(path).setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     return true;
@@ -342,8 +431,38 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes)
 
 void ReadCache::store(sqlite3 *db, const QString &table, const QStringList &notes)
 {
-    if (m_dir.isEmpty() || !QDir().mkpath(m_dir))
+    write(db, table, "main", QString(), notes);
+}
+
+void ReadCache::storeKeywordIndex(sqlite3 *db, const QString &table, const QString &index)
+{
+    if (m_dir.isEmpty())
         return;
+    QJsonObject entry;
+    {
+        const QMutexLocker lock(&g_records);
+        const QJsonObject current = readCatalogue();
+        entry = (current.value(QStringLiteral("key")).toString() == m_key ? current : m_catalogue)
+                    .value(QStringLiteral("cached"))
+                    .toObject()
+                    .value(table)
+                    .toObject();
+    }
+    // Only beside a table kept, and once.
+    if (entry.isEmpty() || entry.value(QStringLiteral("index")).toBool())
+        return;
+    QStringList notes;
+    for (const QJsonValue &note : entry.value(QStringLiteral("notes")).toArray())
+        notes.append(note.toString());
+    // The table is written again with it, from the copy the index was built over, rowids and all.
+    write(db, table, m_schemas.value(table, QStringLiteral("main")).toLatin1().constData(), index, notes);
+}
+
+bool ReadCache::write(sqlite3 *db, const QString &table, const char *from, const QString &index,
+                      const QStringList &notes)
+{
+    if (m_dir.isEmpty() || !QDir().mkpath(m_dir))
+        return false;
     const QString name = tableFile(table);
     const QString path = m_dir + QLatin1Char('/') + name;
     // Written whole under another name first: another run never sees half a table.
@@ -353,31 +472,37 @@ void ReadCache::store(sqlite3 *db, const QString &table, const QStringList &note
     {
         Attached out(db, fileUri(written, "rwc"), "zelt_cache_out");
         const QByteArray create =
-            out.ok() ? createStatement(db, "main", "zelt_cache_out", table) : QByteArray();
-        ok = !create.isEmpty() && exec(db, "PRAGMA zelt_cache_out.journal_mode = MEMORY") &&
+            out.ok() ? createStatement(db, from, "zelt_cache_out", table) : QByteArray();
+        const QByteArray columns = columnList(db, from, table);
+        ok = !create.isEmpty() && !columns.isEmpty() &&
+             exec(db, "PRAGMA zelt_cache_out.journal_mode = MEMORY") &&
              exec(db, "PRAGMA zelt_cache_out.synchronous = OFF") && exec(db, "BEGIN") && exec(db, create) &&
-             exec(db,
-                  "INSERT INTO zelt_cache_out." + quoted(table) + " SELECT * FROM main." + quoted(table)) &&
+             exec(db, "INSERT INTO zelt_cache_out." + quoted(table) + " (rowid, " + columns +
+                          ") SELECT rowid, " + columns + " FROM " + from + '.' + quoted(table)) &&
+             (index.isEmpty() ||
+              KeywordIndex::copyIndex(db, index, QStringLiteral("zelt_cache_out"), keywordIndexName())) &&
              exec(db, "COMMIT");
         if (!ok)
             exec(db, "ROLLBACK");
     }
-    const QString crc = ok ? checksum(written) : QString();
+    const QString hash = ok ? checksum(written) : QString();
     const qint64 size = QFileInfo(written).size();
-    if (crc.isEmpty() || size > g_sizeLimit ||
+    if (hash.isEmpty() || size > g_sizeLimit ||
         std::rename(QFile::encodeName(written).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(written);
-        return;
+        return false;
     }
     update([&](QJsonObject &catalogue) {
         QJsonObject cached = catalogue.value(QStringLiteral("cached")).toObject();
         cached.insert(table, QJsonObject{{QStringLiteral("file"), name},
                                          {QStringLiteral("size"), size},
-                                         {QStringLiteral("crc"), crc},
+                                         {QStringLiteral("hash"), hash},
+                                         {QStringLiteral("index"), !index.isEmpty()},
                                          {QStringLiteral("notes"), QJsonArray::fromStringList(notes)}});
         catalogue.insert(QStringLiteral("cached"), cached);
     });
     evict(path);
+    return true;
 }
 
 void ReadCache::forget(const QString &table)

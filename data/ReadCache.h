@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -26,11 +27,19 @@ public:
     std::optional<QStringList> tables() const;
     void rememberTables(const QStringList &tables);
 
-    // Copies the cached table into db's main schema and adds the notes its reading gave; false
-    // when it is not cached or its file is damaged (then forgotten and db left without it).
-    bool load(sqlite3 *db, const QString &table, QStringList &notes);
+    // Makes the cached table one of db's (its file attached read-only, or a small one copied
+    // into the main schema) and adds the notes its reading gave; false when it is not cached or
+    // its file is damaged (then forgotten and db left without it). keywordIndex, when given,
+    // receives the schema holding the table's whole keyword index (KeywordIndex), kept with it,
+    // or nothing.
+    bool load(sqlite3 *db, const QString &table, QStringList &notes, QString *keywordIndex = nullptr);
     // Keeps the table db's main schema holds, as read from the Access file, with its notes.
     void store(sqlite3 *db, const QString &table, const QStringList &notes);
+    // Keeps the whole keyword index temp.index (built over the table as db holds it, from the
+    // cache or the Access file) with the cached table, once.
+    void storeKeywordIndex(sqlite3 *db, const QString &table, const QString &index);
+    // The name a kept keyword index has in the schema load() gives.
+    static QString keywordIndexName();
 
     // Where the tables of every Access file are kept.
     static QString folder();
@@ -43,8 +52,11 @@ private:
     void update(const std::function<void(QJsonObject &)> &change);
     void forget(const QString &table);
     void evict(const QString &keep) const;
+    bool write(sqlite3 *db, const QString &table, const char *from, const QString &index,
+               const QStringList &notes);
 
     QString m_dir; // this Access file's folder; empty when the cache cannot be used
     QString m_key;
-    QJsonObject m_catalogue; // "key", "tables", and "cached": table -> file, size, crc, notes
+    QJsonObject m_catalogue; // "key", "tables", and "cached": table -> file, size, hash, notes, index
+    QHash<QString, QString> m_schemas; // the attached file of each table loaded so
 };

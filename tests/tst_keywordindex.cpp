@@ -7,6 +7,8 @@
 #include "data/SqliteFunctions.h"
 #include "search/SearchExpression.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +73,7 @@ class TestKeywordIndex : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void sameRowsSameOrder_data();
     void sameRowsSameOrder();
     void statementsLeftToTheScan_data();
@@ -78,17 +81,33 @@ private Q_SLOTS:
     void foldedAsTheComparisonFolds();
     void largeTableIndexedInSlices();
     void changedByAnotherConnection();
+
+private:
+    QTemporaryDir m_cacheHome;
 };
+
+void TestKeywordIndex::initTestCase()
+{
+    // The Access file's tables and indexes are kept in a cache folder of this test's own.
+    QVERIFY(m_cacheHome.isValid());
+    qputenv("XDG_CACHE_HOME", m_cacheHome.path().toUtf8());
+}
 
 void TestKeywordIndex::sameRowsSameOrder_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("kept");
     // One row per file and edition, so that no one row runs for long.
     for (const auto &[kind, path] :
          {std::pair{"Access", ZELT_SAMPLE_DB}, std::pair{"SQLite", ZELT_SQLITE_SAMPLE_DB}})
         for (const char *prefix : {"ZELT_200", "ZELT_210", "ZELT_100", "ZELT_050"})
-            QTest::addRow("%s %s", kind, prefix) << QString::fromUtf8(path) << QString::fromUtf8(prefix);
+            QTest::addRow("%s %s", kind, prefix)
+                << QString::fromUtf8(path) << QString::fromUtf8(prefix) << false;
+    // The index kept in the cache with the Access file's table by an earlier run, used whole.
+    for (const char *prefix : {"ZELT_200", "ZELT_050"})
+        QTest::addRow("Access %s, index kept", prefix)
+            << QString::fromUtf8(ZELT_SAMPLE_DB) << QString::fromUtf8(prefix) << true;
 }
 
 // Every search statement, composed as the search run composes it, on every edition of the
@@ -97,6 +116,19 @@ void TestKeywordIndex::sameRowsSameOrder()
 {
     QFETCH(QString, path);
     QFETCH(QString, prefix);
+    QFETCH(bool, kept);
+    if (kept) {
+        // An earlier run searches, and idles until its index is kept with the table.
+        const std::unique_ptr<DatabaseEngine> earlier = DatabaseEngine::open(path);
+        earlier->execute(
+            QStringLiteral("SELECT Codigo_Cla FROM %1_Atividade WHERE Palavra_Chave LIKE '%|venda|%'")
+                .arg(prefix));
+        QElapsedTimer limit;
+        limit.start();
+        while (earlier->keywordIndexBuilding() && limit.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QVERIFY(!earlier->keywordIndexBuilding());
+    }
     const std::unique_ptr<DatabaseEngine> indexed = DatabaseEngine::open(path);
     const std::unique_ptr<DatabaseEngine> plain = DatabaseEngine::open(path);
     plain->setKeywordIndexEnabled(false);
@@ -148,11 +180,20 @@ void TestKeywordIndex::sameRowsSameOrder()
         }
     }
     QVERIFY(found > 1000); // the texts do find rows, many of them
-    // The index was there to be used (and only on the engine that may).
+    // The index was there to be used (and only on the engine that may): built by the engine, or
+    // the one kept, the engine then building none.
     const QString indexes =
         QStringLiteral("SELECT count(*) FROM temp.sqlite_master WHERE name = 'zelt_keyword_index_1'");
-    QCOMPARE(indexed->execute(indexes).rows.at(0).at(0).toInt(), 1);
+    QCOMPARE(indexed->execute(indexes).rows.at(0).at(0).toInt(), kept ? 0 : 1);
     QCOMPARE(plain->execute(indexes).rows.at(0).at(0).toInt(), 0);
+    if (kept)
+        QCOMPARE(indexed
+                     ->execute(QStringLiteral("SELECT count(*) FROM zelt_table_1.sqlite_master WHERE "
+                                              "name = 'zelt_keyword_index'"))
+                     .rows.at(0)
+                     .at(0)
+                     .toInt(),
+                 1);
 }
 
 void TestKeywordIndex::statementsLeftToTheScan_data()

@@ -11,6 +11,8 @@
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 namespace
@@ -60,6 +62,60 @@ struct NoReader {
     ~NoReader() { MdbReader::setHelperPath(QString()); }
 };
 
+// The statements (a keyword search among them) on the file, then idle time until the search's
+// keyword index is built and kept.
+void searchAndIdle(const QString &path)
+{
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    for (const QString &statement : kStatements)
+        connection.execute(statement);
+    QElapsedTimer limit;
+    limit.start();
+    while (connection.isIndexing() && limit.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+QJsonObject recordOf(const QString &table)
+{
+    QFile record(QFileInfo(cacheFileOf(table)).dir().filePath(QStringLiteral("catalogo.json")));
+    if (!record.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(record.readAll())
+        .object()
+        .value(QStringLiteral("cached"))
+        .toObject()
+        .value(table)
+        .toObject();
+}
+
+void changeRecord(const QString &table, const QString &field, const QJsonValue &value)
+{
+    QFile record(QFileInfo(cacheFileOf(table)).dir().filePath(QStringLiteral("catalogo.json")));
+    QVERIFY(record.open(QIODevice::ReadWrite));
+    QJsonObject all = QJsonDocument::fromJson(record.readAll()).object();
+    QJsonObject cached = all.value(QStringLiteral("cached")).toObject();
+    QJsonObject entry = cached.value(table).toObject();
+    QVERIFY(!entry.isEmpty());
+    entry.insert(field, value);
+    cached.insert(table, entry);
+    all.insert(QStringLiteral("cached"), cached);
+    QVERIFY(record.resize(0));
+    record.write(QJsonDocument(all).toJson());
+}
+
+// The keyword indexes the engine built itself this run (none when a kept one served).
+int indexesBuilt(Connection &connection)
+{
+    return connection
+        .execute(QStringLiteral("SELECT count(*) FROM sqlite_temp_master WHERE type = 'table' AND "
+                                "name = 'zelt_keyword_index_1'"))
+        .rows.at(0)
+        .at(0)
+        .toInt();
+}
+
 bool opensWithoutReader(const QString &path, QStringList *lines = nullptr)
 {
     NoReader noReader;
@@ -87,6 +143,9 @@ private Q_SLOTS:
     void changedFileIsReadAgain();
     void damagedCacheIsReadAgain_data();
     void damagedCacheIsReadAgain();
+    void keptIndexServesTheSearch();
+    void keptIndexUnusable_data();
+    void keptIndexUnusable();
     void boundEvictsTheOldest();
     void unwritableFolderStillReads();
 
@@ -159,7 +218,9 @@ void TestReadCache::changedFileIsReadAgain_data()
 void TestReadCache::changedFileIsReadAgain()
 {
     QFETCH(QString, change);
-    QCOMPARE(readAll(m_path), m_reference);
+    // Kept with the search's keyword index: neither is used for the changed file.
+    searchAndIdle(m_path);
+    QVERIFY(recordOf(QStringLiteral("ZELT_200_Atividade")).value(QStringLiteral("index")).toBool());
     QVERIFY(opensWithoutReader(m_path));
 
     QFile file(m_path);
@@ -232,6 +293,91 @@ void TestReadCache::damagedCacheIsReadAgain()
     QStringList again;
     QVERIFY(opensWithoutReader(m_path, &again));
     QCOMPARE(again, m_reference);
+}
+
+// Once idle, the search's keyword index is kept with the table; the next run searches through it
+// at once, with the rows and order of the plain scan, building none of its own.
+void TestReadCache::keptIndexServesTheSearch()
+{
+    searchAndIdle(m_path);
+    QVERIFY(recordOf(QStringLiteral("ZELT_200_Atividade")).value(QStringLiteral("index")).toBool());
+    QVERIFY(!recordOf(QStringLiteral("ZELT_200_Classe")).value(QStringLiteral("index")).toBool());
+    QStringList cached;
+    QVERIFY(opensWithoutReader(m_path, &cached));
+    QCOMPARE(cached, m_reference);
+
+    NoReader noReader;
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    const ResultSet found = connection.execute(kStatements.at(2));
+    QVERIFY(found.rows.size() > 10);
+    QCOMPARE(indexesBuilt(connection), 0);
+    QVERIFY(!connection.isIndexing());
+}
+
+void TestReadCache::keptIndexUnusable_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("readerNeeded");
+    QTest::newRow("index pages overwritten") << "overwritten" << true;
+    QTest::newRow("record claims an index the file lacks") << "claimed" << false;
+    QTest::newRow("record lost its index") << "unclaimed" << false;
+}
+
+// An index that cannot be trusted or found is never used: the table is read again, or the index
+// built again, and the rows are those of the plain scan.
+void TestReadCache::keptIndexUnusable()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, readerNeeded);
+    const QString table = QStringLiteral("ZELT_200_Atividade");
+    if (fault == QLatin1String("claimed")) {
+        // Kept without its index (no idle time), then the record says otherwise.
+        QCOMPARE(readAll(m_path), m_reference);
+        QVERIFY(!recordOf(table).value(QStringLiteral("index")).toBool());
+        changeRecord(table, QStringLiteral("index"), true);
+    } else {
+        searchAndIdle(m_path);
+        QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
+        if (fault == QLatin1String("overwritten")) {
+            // The index is written after the table: its pages are the file's last.
+            QFile file(cacheFileOf(table));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(file.size() - 3000));
+            QCOMPARE(file.write(QByteArray(64, '\x7f')), qint64(64));
+        } else {
+            changeRecord(table, QStringLiteral("index"), false);
+        }
+    }
+    QStringList lines;
+    QCOMPARE(opensWithoutReader(m_path, &lines), !readerNeeded);
+    if (readerNeeded)
+        lines = readAll(m_path);
+    QCOMPARE(lines, m_reference);
+    if (!readerNeeded) {
+        NoReader noReader;
+        {
+            Connection connection;
+            connection.setConnectionString(testdb::connectionStringFor(m_path));
+            connection.open();
+            connection.execute(kStatements.at(2));
+            QCOMPARE(indexesBuilt(connection), 1);
+            // The index built over the table read from the cache is kept in its place.
+            QElapsedTimer limit;
+            limit.start();
+            while (connection.isIndexing() && limit.elapsed() < 60000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
+        QVERIFY(opensWithoutReader(m_path, &lines));
+        QCOMPARE(lines, m_reference);
+        Connection later;
+        later.setConnectionString(testdb::connectionStringFor(m_path));
+        later.open();
+        later.execute(kStatements.at(2));
+        QCOMPARE(indexesBuilt(later), 0);
+    }
 }
 
 void TestReadCache::boundEvictsTheOldest()

@@ -45,6 +45,7 @@ packages=(
     python3-pyatspi
     qt6-translations-l10n
     zlib1g-dev
+    libxxhash-dev
 )
 
 install_packages() {
