@@ -66,6 +66,9 @@ void TestCommandLine::textAnswers_data()
     QTest::newRow("file and --database")
         << QStringList{"--database", "x.mdb", "y.mdb"} << false << 1 << ""
         << "unexpected argument 'y.mdb'; the database is given with --database already";
+    // After --, every argument is a file, even one named like a Qt option that takes a value.
+    QTest::newRow("files after --") << QStringList{"--", "-name", "x.mdb"} << false << 1 << ""
+                                    << "unexpected argument 'x.mdb'; give one database file";
     // Qt's own options are Qt's: -style takes its value, and only the unknown one is refused.
     QTest::newRow("Qt option beside a bogus one")
         << QStringList{"-style", "fusion", "--bogus"} << false << 1 << ""

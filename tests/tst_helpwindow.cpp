@@ -2,6 +2,7 @@
 #include "app/Dialogs.h"
 #include "app/LinkLabel.h"
 #include "data/UDtmMain.h"
+#include "windows/ReflowingMemo.h"
 #include "windows/UFrmPopup.h"
 
 #include <QApplication>
@@ -108,6 +109,7 @@ private slots:
     void termsAreSixParagraphs();
     void growsWithTheWindow();
     void textsFlowOverTheWidth();
+    void flowKeepsLineEndsAndParagraphs();
 };
 
 void TestHelpWindow::opensOnRequestedPage_data()
@@ -482,6 +484,24 @@ void TestHelpWindow::textsFlowOverTheWidth()
         }
     });
     QCOMPARE(errors, QStringList());
+}
+
+// Only a line that ends in a blank goes on in the next one: a line ended by its full stop, and a
+// blank line between paragraphs, stay as written when the memo is wide.
+void TestHelpWindow::flowKeepsLineEndsAndParagraphs()
+{
+    QPlainTextEdit memo;
+    memo.setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo.resize(260, 160);
+    memo.setPlainText(QStringLiteral("Uma frase que segue \nna linha seguinte.\nOutra linha inteira.\n\nFim "
+                                     "do texto.\n"));
+    new ReflowingMemo(&memo);
+    memo.show();
+    memo.resize(900, 160);
+    QApplication::processEvents();
+    QCOMPARE(memo.toPlainText(),
+             QStringLiteral("Uma frase que segue na linha seguinte.\nOutra linha inteira.\n\n"
+                            "Fim do texto.\n"));
 }
 
 QTEST_MAIN(TestHelpWindow)

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void homePageTabFollowsTheReading();
     void enterOnTheSortChoiceSearches();
     void clickOnSearchWithTheCompletionsOpen();
+    void downOnTheKeptSearchOffersThemAll();
     void wheelOverTheEditionListKeepsTheFocus();
     void readOnlyBoxShowsItsFocus();
     void secondPressOfADoubleClickChangesNothing();
@@ -149,6 +150,11 @@ void TestKeyboardPaths::explanationGoesWithTheRow()
     QCOMPARE(focusName(), QStringLiteral("DbgPesquisa"));
 
     QTest::keyClick(window, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(QToolTip::isVisible());
+    // A lone Shift or Ctrl, as on the way to a chord, leaves it up.
+    QTest::keyClick(window, Qt::Key_Shift);
+    QTest::keyClick(window, Qt::Key_Control);
+    QTest::qWait(600); // a hidden tip goes after 300 ms
     QVERIFY(QToolTip::isVisible());
     QTest::keyClick(window, Qt::Key_Down);
     QTRY_VERIFY(!QToolTip::isVisible());
@@ -252,6 +258,35 @@ void TestKeyboardPaths::clickOnSearchWithTheCompletionsOpen()
     QTRY_VERIFY(!completer->popup()->isVisible());
     QCOMPARE(r->page(), 7);
     QCOMPARE(r->text(QStringLiteral("LblItemPesquisado")), QStringLiteral("LATA"));
+}
+
+// Home again, the last search stands selected in the box: Down offers every recent search, not
+// only those containing it; a text typed by hand still narrows the list.
+void TestKeyboardPaths::downOnTheKeptSearchOffersThemAll()
+{
+    auto r = start();
+    QVERIFY(r);
+    QWindow *window = r->window->windowHandle();
+    auto *box = r->find<QLineEdit>(QStringLiteral("EdtPesquisa"));
+    for (const char *text : {"cobre", "lata"}) {
+        typeInto(window, QLatin1String(text));
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(r->page(), 7);
+        QTest::keyClick(window, Qt::Key_Home, Qt::AltModifier);
+        QCOMPARE(box->selectedText(), QLatin1String(text));
+    }
+    QCompleter *completer = box->completer();
+    QVERIFY(completer);
+    QTest::keyClick(window, Qt::Key_Down);
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QCOMPARE(completer->completionCount(), 2);
+    completer->popup()->hide();
+
+    box->setText(QStringLiteral("lat"));
+    QTest::keyClick(window, Qt::Key_Down);
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QCOMPARE(completer->completionCount(), 1);
+    QCOMPARE(completer->currentCompletion(), QStringLiteral("lata"));
 }
 
 // A wheel turn over the closed edition list neither takes the focus nor changes the edition.

@@ -40,6 +40,7 @@ private Q_SLOTS:
 
     void ctrlOReplacesOnlyWhatOpens();
     void recentFilesComeBack();
+    void recentListStaysShort();
     void failedStartOffersAnotherFile();
 
 private:
@@ -148,6 +149,35 @@ void TestOpenDatabase::recentFilesComeBack()
     menu->close();
     QCOMPARE(r->window->windowTitle(), titleFor(m_first.databasePath()));
     QVERIFY2(m_recorder.errors.isEmpty(), qPrintable(m_recorder.errors.join('\n')));
+}
+
+// A list left by earlier runs, with a blank and a repeated entry: the menu offers the newest files
+// once each, six at most counting the one in use, which heads the list now.
+void TestOpenDatabase::recentListStaysShort()
+{
+    QStringList earlier;
+    for (int i = 1; i <= 8; ++i)
+        earlier.append(QStringLiteral("/dados/antigo%1.mdb").arg(i));
+    earlier.insert(1, QString());
+    earlier.insert(3, earlier.first());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZELT"), QStringLiteral("ZELT"))
+        .setValue(QStringLiteral("BancosRecentes"), earlier);
+
+    auto r = start(m_first.baseDirectory());
+    QVERIFY(r);
+    clickLink(r->find<LinkLabel>(QStringLiteral("LblBancosRecentes")));
+    auto *menu = r->window->findChild<QMenu *>(QStringLiteral("MnuBancosRecentes"));
+    QVERIFY(menu);
+    QTRY_VERIFY(menu->isVisible());
+    QStringList offered;
+    for (const QAction *action : menu->actions())
+        offered.append(action->text());
+    menu->close();
+    QStringList expected;
+    for (int i = 1; i <= 5; ++i)
+        expected.append(QDir::toNativeSeparators(QStringLiteral("/dados/antigo%1.mdb").arg(i)));
+    QCOMPARE(offered, expected);
+    QCOMPARE(ProgramSettings().recentDatabases().first(), m_first.databasePath());
 }
 
 // A start without its database: the message once the window stands, and "Abrir outro arquivo..."
