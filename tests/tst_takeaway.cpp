@@ -209,6 +209,13 @@ void TestTakeaway::exportLinkSavesTheResults()
     m_answer = m_out->filePath(QStringLiteral("resultado.xlsx"));
     auto *link = m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados"));
     QVERIFY(link && link->isVisible());
+    // The link stands clear of the count's whole box, so that a longer count never runs under it.
+    const QRect count = m_running->find<QLabel>(QStringLiteral("LblNumeroRegistros"))->geometry();
+    QVERIFY2(!link->geometry().intersects(count),
+             qPrintable(QStringLiteral("link at x %1, count from %2 to %3")
+                            .arg(link->x())
+                            .arg(count.left())
+                            .arg(count.right())));
     clickLink(link);
 
     QCOMPARE(m_recorder.modalCount, 1);
