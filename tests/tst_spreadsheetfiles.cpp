@@ -142,11 +142,22 @@ void TestSpreadsheetFiles::xlsxReadsBackCellByCell()
     QCOMPARE(list.value(QStringLiteral("filter")).toString(), QStringLiteral("A1:D5"));
     QCOMPARE(list.value(QStringLiteral("bold")).toArray(), (QJsonArray{true, true, true, true}));
     // Widths follow the texts, within limits: the long description is capped, the codes narrow.
+    // A column is its widest text, the title's or a row's, with two characters to spare (the
+    // file holds a few hundredths more).
     const QJsonObject widths = list.value(QStringLiteral("widths")).toObject();
     const double codeWidth = widths.value(QStringLiteral("A")).toDouble();
     const double descriptionWidth = widths.value(QStringLiteral("B")).toDouble();
-    QVERIFY2(codeWidth >= 11 && codeWidth < 20, qPrintable(QString::number(codeWidth)));
+    const double keywordsWidth = widths.value(QStringLiteral("C")).toDouble();
+    QVERIFY2(codeWidth >= 11 && codeWidth < 12, qPrintable(QString::number(codeWidth)));
     QVERIFY2(descriptionWidth >= 50 && descriptionWidth <= 65, qPrintable(QString::number(descriptionWidth)));
+    QVERIFY2(keywordsWidth >= 16 && keywordsWidth < 17, qPrintable(QString::number(keywordsWidth)));
+    const double labelWidth = book.value(QStringLiteral("Pesquisa"))
+                                  .toObject()
+                                  .value(QStringLiteral("widths"))
+                                  .toObject()
+                                  .value(QStringLiteral("A"))
+                                  .toDouble();
+    QVERIFY2(labelWidth >= 18 && labelWidth < 19, qPrintable(QString::number(labelWidth)));
 
     const QJsonArray search =
         book.value(QStringLiteral("Pesquisa")).toObject().value(QStringLiteral("cells")).toArray();

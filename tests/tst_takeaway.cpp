@@ -18,6 +18,9 @@
 #include <QCompleter>
 #include <QMenu>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -131,6 +134,9 @@ private slots:
     void suggestedNameOfACodeWithASlash();
     void headingStaysWithItsText();
     void noteDoesNotRepeatItsHeading();
+    void printedItemStandsOutInBold();
+    void sheetsFillDownToTheirFoot();
+    void headingThatEndsTheTextPrints();
 
 private:
     void search(const QString &text);
@@ -203,6 +209,13 @@ void TestTakeaway::exportLinkSavesTheResults()
     m_answer = m_out->filePath(QStringLiteral("resultado.xlsx"));
     auto *link = m_running->find<LinkLabel>(QStringLiteral("LblExportarResultados"));
     QVERIFY(link && link->isVisible());
+    // The link stands clear of the count's whole box, so that a longer count never runs under it.
+    const QRect count = m_running->find<QLabel>(QStringLiteral("LblNumeroRegistros"))->geometry();
+    QVERIFY2(!link->geometry().intersects(count),
+             qPrintable(QStringLiteral("link at x %1, count from %2 to %3")
+                            .arg(link->x())
+                            .arg(count.left())
+                            .arg(count.right())));
     clickLink(link);
 
     QCOMPARE(m_recorder.modalCount, 1);
@@ -708,6 +721,7 @@ void TestTakeaway::headingStaysWithItsText()
     page.notes = {{QStringLiteral("Esta classe compreende"),
                    QStringLiteral("primeira linha\nsegunda linha\nterceira linha\nquarta linha")}};
     int atTheFoot = 0;
+    int twoLinesAtTheFoot = 0;
     for (int children = 30; children <= 80; ++children) {
         page.children.clear();
         for (int i = 1; i <= children; ++i)
@@ -732,25 +746,138 @@ void TestTakeaway::headingStaysWithItsText()
                          qPrintable(QStringLiteral("%1 children: %2").arg(children).arg(sheet)));
                 if (sheet.startsWith(QStringLiteral("Cabeçalho Esta classe compreende")))
                     ++atTheFoot; // the heading opens its sheet
+                else if (!sheet.contains(QStringLiteral("terceira linha")))
+                    ++twoLinesAtTheFoot; // the heading and two lines end their sheet
             }
         }
     }
-    // Some of the lengths did bring the heading to a sheet's edge.
+    // Some of the lengths did bring the heading to a sheet's edge; where two lines of its text
+    // still fit under it, it stays there.
     QVERIFY(atTheFoot > 0);
+    QVERIFY(twoLinesAtTheFoot > 0);
 }
 
 void TestTakeaway::noteDoesNotRepeatItsHeading()
 {
-    const QVector<PrintedPage::Note> notes =
-        printedNotes(1, {QString(), QStringLiteral("Esta seção compreende:\nlavoura lunar\npesca estelar"),
-                         QStringLiteral("ESTA SEÇÃO COMPREENDE TAMBÉM\n"),
-                         QStringLiteral("Esta seção não compreende a mineração de cometas"), QString()});
+    const QVector<PrintedPage::Note> notes = printedNotes(
+        1, {QString(), QStringLiteral("Esta seção compreende:\nlavoura lunar\npesca estelar"),
+            QStringLiteral("ESTA SEÇÃO COMPREENDE TAMBÉM\n"),
+            QStringLiteral("Esta seção não compreende a mineração de cometas"), QStringLiteral("  \n \t ")});
+    // A note of spaces and line breaks only is no note.
     QCOMPARE(notes.size(), 2);
     QCOMPARE(notes[0].heading, QStringLiteral("Esta seção compreende"));
     QCOMPARE(notes[0].text, QStringLiteral("lavoura lunar\npesca estelar"));
     // A first line that goes on past the heading is the note's own text.
     QCOMPARE(notes[1].heading, QStringLiteral("Esta seção não compreende"));
     QCOMPARE(notes[1].text, QStringLiteral("Esta seção não compreende a mineração de cometas"));
+}
+
+// On a level page the item's own line stands out in bold; its ancestors' lines do not.
+void TestTakeaway::printedItemStandsOutInBold()
+{
+    PrintedPage page;
+    page.heading = QStringLiteral("Classificação de teste");
+    page.hierarchy = {
+        {QStringLiteral("Seção"), QStringLiteral("Q"), QStringLiteral("Lavoura lunar")},
+        {QStringLiteral("Divisão"), QStringLiteral("77"), QStringLiteral("Cultivo de crateras")},
+        {QStringLiteral("Grupo"), QStringLiteral("771"), QStringLiteral("Cultivo à sombra")}};
+    // The document the sheets are painted from.
+    QTextDocument document;
+    document.setHtml(printedPageHtml(page));
+    const auto bold = [&document](const QString &text) {
+        const QTextCursor found = document.find(text);
+        if (found.isNull())
+            return QStringLiteral("<%1 not printed>").arg(text);
+        return found.charFormat().fontWeight() >= QFont::Bold ? QStringLiteral("bold")
+                                                              : QStringLiteral("plain");
+    };
+    QCOMPARE(bold(QStringLiteral("Lavoura lunar")), QStringLiteral("plain"));
+    QCOMPARE(bold(QStringLiteral("Cultivo de crateras")), QStringLiteral("plain"));
+    QCOMPARE(bold(QStringLiteral("Grupo:")), QStringLiteral("bold"));
+    QCOMPARE(bold(QStringLiteral("771")), QStringLiteral("bold"));
+    QCOMPARE(bold(QStringLiteral("Cultivo à sombra")), QStringLiteral("bold"));
+}
+
+// The words of a PDF file's sheets with their boxes, as poppler places them (points, from the top).
+struct PdfWord {
+    int sheet;
+    QString text;
+    double top;
+    double bottom;
+};
+
+QVector<PdfWord> pdfWords(const QString &path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return {};
+    const QString xhtml = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    static const QRegularExpression tag(QStringLiteral(
+        "<page |<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\" xMax=\"[^\"]*\" yMax=\"([^\"]*)\">([^<]*)</word>"));
+    QVector<PdfWord> words;
+    int sheet = 0;
+    for (auto match = tag.globalMatch(xhtml); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (m.captured(0).startsWith(QLatin1String("<page ")))
+            ++sheet;
+        else
+            words.append({sheet, m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return words;
+}
+
+// A sheet that the text runs past is filled down to its foot: the gap above the page number is
+// no wider than the gap under the header at the top, and the room of a line.
+void TestTakeaway::sheetsFillDownToTheirFoot()
+{
+    QString html;
+    for (int i = 1; i <= 150; ++i)
+        html += QStringLiteral("<p style='margin-top:0; margin-bottom:0'>linha %1</p>").arg(i);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_out->filePath(QStringLiteral("cheio.pdf")));
+    QCOMPARE(printPaged(printer, html, QStringLiteral("Cabeçalho da edição")), QString());
+
+    double headerBottom = -1;
+    double firstLineTop = -1;
+    double lastLineBottom = -1;
+    double lineHeight = 0;
+    double footTop = -1;
+    for (const PdfWord &word : pdfWords(printer.outputFileName())) {
+        if (word.sheet != 1)
+            continue;
+        if (word.text == QStringLiteral("Cabeçalho"))
+            headerBottom = word.bottom;
+        if (word.text == QLatin1String("linha")) {
+            if (firstLineTop < 0)
+                firstLineTop = word.top;
+            lastLineBottom = word.bottom;
+            lineHeight = word.bottom - word.top;
+        }
+        if (word.text == QStringLiteral("Página"))
+            footTop = word.top;
+    }
+    const QString where = QStringLiteral("header %1, lines %2 to %3 (%4 high), page number %5")
+                              .arg(headerBottom)
+                              .arg(firstLineTop)
+                              .arg(lastLineBottom)
+                              .arg(lineHeight)
+                              .arg(footTop);
+    QVERIFY2(headerBottom > 0 && firstLineTop > headerBottom && footTop > lastLineBottom, qPrintable(where));
+    QVERIFY2(footTop - lastLineBottom < firstLineTop - headerBottom + 1.5 * lineHeight, qPrintable(where));
+}
+
+// A heading with nothing under it, at the end of the text, is printed as it stands.
+void TestTakeaway::headingThatEndsTheTextPrints()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_out->filePath(QStringLiteral("fim.pdf")));
+    QCOMPARE(
+        printPaged(printer, QStringLiteral("<p>texto</p><h4>Notas finais</h4>"), QStringLiteral("Cabeçalho")),
+        QString());
+    QCOMPARE(pdfText(printer.outputFileName()), QStringLiteral("Cabeçalho texto Notas finais Página 1 de 1"));
 }
 
 QTEST_MAIN(TestTakeaway)
