@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/DataError.h"
+#include "data/RowView.h"
 
 #include <QtTest>
 
@@ -265,17 +266,38 @@ void TestConnection::keepsNoLockBetweenStatements()
     QCOMPARE(connection.execute(QStringLiteral("SELECT * FROM Secao")).rows.size(), 2);
 }
 
+// Every way of running a statement gives the rows while the connection is open, and refuses once
+// it is closed.
 void TestConnection::closedConnectionRefusesStatements()
 {
     const QString path = makeDatabase(QStringLiteral("ZELT.mdb"));
     Connection connection;
     connection.setConnectionString(testdb::connectionStringFor(path));
+    const QString statement = QStringLiteral("SELECT Descricao_Sec FROM Secao");
+    int rows = 0;
+    const auto onColumns = [](const QVector<ResultColumn> &) {};
+    const auto byRow = [&rows](QVector<QVariant> &row) { rows += row.value(0) == "Agricultura"; };
+    const auto inPlace = [&rows](const RowView &row) { rows += row.text(0) == "Agricultura"; };
+    LazyResult lazy;
+    const auto runEveryWay = [&] {
+        rows = 0;
+        rows += connection.execute(statement).rows.size();
+        connection.execute(statement, onColumns, byRow);
+        connection.executeInPlace(statement, onColumns, inPlace);
+        connection.executeLazy(statement, lazy);
+        rows += lazy.rows.rowCount();
+    };
     QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT 1")));
     connection.open();
     QVERIFY(connection.isOpen());
+    runEveryWay();
+    QCOMPARE(rows, 4);
     connection.close();
     QVERIFY(!connection.isOpen());
-    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT 1")));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(statement));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(statement, onColumns, byRow));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.executeInPlace(statement, onColumns, inPlace));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.executeLazy(statement, lazy));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)
