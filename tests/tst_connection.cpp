@@ -28,6 +28,7 @@ private Q_SLOTS:
     void walFileGetsNoCompanions();
     void keepsNoLockBetweenStatements();
     void closedConnectionRefusesStatements();
+    void utf16File();
 
 private:
     QString makeDatabase(const QString &name);
@@ -298,6 +299,41 @@ void TestConnection::closedConnectionRefusesStatements()
     QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(statement, onColumns, byRow));
     QVERIFY_THROWS_EXCEPTION(DataError, connection.executeInPlace(statement, onColumns, inPlace));
     QVERIFY_THROWS_EXCEPTION(DataError, connection.executeLazy(statement, lazy));
+}
+
+// A SQLite file may keep its texts in UTF-16: they read as from any other file, blobs as their
+// bytes, whether the rows come whole or are read in place.
+void TestConnection::utf16File()
+{
+    const QString path = m_dir->filePath(QStringLiteral("ZELT.mdb"));
+    QCOMPARE(
+        testdb::createSqlite(path, {"PRAGMA encoding = 'UTF-16le'",
+                                    "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB)",
+                                    "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042')"}),
+        QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(60).mid(56), QByteArray("\0\0\0\2", 4)); // the text encoding: UTF-16le
+    file.close();
+
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    const QString statement = QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca FROM Secao");
+    const ResultSet result = connection.execute(statement);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows[0][1].toString(), QStringLiteral("Pesca e criação"));
+    QCOMPARE(result.rows[0][2].toByteArray(), QByteArray("A\xFF\0B", 4));
+    QByteArray text;
+    QByteArray blob;
+    connection.executeInPlace(
+        statement, [](const QVector<ResultColumn> &) {},
+        [&](const RowView &row) {
+            text = QByteArray(row.bytes(1).data(), static_cast<qsizetype>(row.bytes(1).size()));
+            blob = QByteArray(row.bytes(2).data(), static_cast<qsizetype>(row.bytes(2).size()));
+        });
+    QCOMPARE(text, QStringLiteral("Pesca e criação").toUtf8());
+    QCOMPARE(blob, QByteArray("A\xFF\0B", 4));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)
