@@ -3,6 +3,7 @@
 
 #include "data/Connection.h"
 #include "data/DataError.h"
+#include "data/MdbProtocol.h"
 #include "data/MdbReader.h"
 #include "data/ValueText.h"
 
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void unknownColumnTypeReadsAsNullWithANote();
     void reasonComesFirst();
     void misbehavingReaderKeepsLittleOfItsComplaints();
+    void streamInSmallPieces();
     void damagedCopies_data();
     void damagedCopies();
     void damageElsewhereLeavesTheTableReadable_data();
@@ -335,6 +337,59 @@ void TestAccessFiles::misbehavingReaderKeepsLittleOfItsComplaints()
     QVERIFY2(error.contains(QLatin1String("sem progresso")), qPrintable(error.left(300)));
     QVERIFY2(error.size() < 1000, qPrintable(error.left(300)));
     QVERIFY2(error.endsWith(QLatin1String("offset 123456 is beyond EOF")), qPrintable(error.right(300)));
+}
+
+// The reader's stream may come through the pipe in pieces cut anywhere, down to a byte: a record
+// is taken only once all of it has come, whatever the parser's buffer held before.
+void TestAccessFiles::streamInSmallPieces()
+{
+    const auto u32 = [](quint32 value) {
+        QByteArray bytes(4, Qt::Uninitialized);
+        qToLittleEndian(value, bytes.data());
+        return bytes;
+    };
+    const auto sized = [&u32](const QByteArray &text) { return u32(quint32(text.size())) + text; };
+    QByteArray seven(8, Qt::Uninitialized);
+    qToLittleEndian(qint64(7), seven.data());
+    // Columns Codigo (whole number) and Nome (text); rows (NULL, Pesca), (NULL, NULL), (7, Mar).
+    const QByteArray stream = QByteArray("ZELTMDB1") + 'C' + '\x01' + sized("Codigo") + 'C' + '\x03' +
+                              sized("Nome") + 'R' + '\0' + '\x03' + sized("Pesca") + 'R' + '\0' + '\0' + 'R' +
+                              '\x01' + seven + '\x03' + sized("Mar") + 'E' + u32(3);
+    const QString streamFile = write(QStringLiteral("stream.bin"), stream);
+    QVERIFY(!streamFile.isEmpty());
+    // A stand-in reader that sends the stream a byte at a time.
+    const QString script = write(
+        QStringLiteral("slow-reader"),
+        QStringLiteral("#!/bin/sh\ni=0\nwhile [ $i -lt %1 ]; do\n"
+                       "  dd if='%2' bs=1 skip=$i count=1 status=none\n  sleep 0.01\n  i=$((i + 1))\ndone\n")
+            .arg(stream.size())
+            .arg(streamFile)
+            .toUtf8());
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    MdbReader::setHelperPath(script);
+    const auto restore = qScopeGuard([] { MdbReader::setHelperPath(QString()); });
+
+    QStringList rows;
+    QString error;
+    try {
+        MdbReader(fixture("DateTestDatabase.mdb"))
+            .readTable(
+                QStringLiteral("Tabela"), [](const std::vector<AccessColumn> &) {},
+                [&rows](const std::vector<AccessValue> &row) {
+                    QStringList values;
+                    for (const AccessValue &value : row)
+                        values.append(
+                            value.tag == mdbprotocol::NullValue ? QStringLiteral("<NULL>")
+                            : value.tag == mdbprotocol::IntegerValue
+                                ? QString::number(value.integer)
+                                : QString::fromUtf8(value.bytes.data(), qsizetype(value.bytes.size())));
+                    rows.append(values.join(QLatin1Char('|')));
+                });
+    } catch (const DataError &e) {
+        error = e.message();
+    }
+    QCOMPARE(error, QString());
+    QCOMPARE(rows, (QStringList{"<NULL>|Pesca", "<NULL>|<NULL>", "7|Mar"}));
 }
 
 void TestAccessFiles::damagedCopies_data()

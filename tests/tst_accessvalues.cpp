@@ -309,6 +309,14 @@ void TestAccessValues::text_data()
                                                             "00"
                                                             "e9")
                                      << "ABМиé";
+    // Two switches in a row inside an uncompressed run: an empty compressed run, no character.
+    QTest::newRow("empty compressed run") << QByteArray::fromHex("fffe"
+                                                                 "41"
+                                                                 "00"
+                                                                 "62006300"
+                                                                 "0000"
+                                                                 "6400650066006700")
+                                          << "Abcdefg";
     QTest::newRow("compressed, nothing after the mark") << QByteArray::fromHex("fffe") << "";
     QTest::newRow("FF FE alone is no mark past the start") << QByteArray::fromHex("4100fffe") << "A\uFEFF";
     QTest::newRow("lone low surrogate") << QByteArray::fromHex("00dc4100") << "\uFFFDA";
@@ -348,8 +356,9 @@ void TestAccessValues::textByRunsAsByUnits()
                 stored.push_back(static_cast<unsigned char>(random.bounded(256)));
             else
                 stored.push_back(tricky[random.bounded(static_cast<quint32>(sizeof tricky))]);
-            // Plain text wants two-byte units: mostly a zero high byte after a letter.
-            if (round % 2 == 1 && random.bounded(3) != 0)
+            // Plain text wants two-byte units: mostly a zero high byte after a letter. So do the
+            // uncompressed runs of compressed text, in every other such text.
+            if ((round % 2 == 1 || round % 4 == 2) && random.bounded(3) != 0)
                 stored.push_back(0);
         }
         const std::string byUnits = values::jet4Text(stored.data(), stored.size());

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/DataError.h"
+#include "data/RowView.h"
 
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void walFileGetsNoCompanions();
     void keepsNoLockBetweenStatements();
     void closedConnectionRefusesStatements();
+    void utf16File();
 
 private:
     QString makeDatabase(const QString &name);
@@ -265,17 +267,73 @@ void TestConnection::keepsNoLockBetweenStatements()
     QCOMPARE(connection.execute(QStringLiteral("SELECT * FROM Secao")).rows.size(), 2);
 }
 
+// Every way of running a statement gives the rows while the connection is open, and refuses once
+// it is closed.
 void TestConnection::closedConnectionRefusesStatements()
 {
     const QString path = makeDatabase(QStringLiteral("ZELT.mdb"));
     Connection connection;
     connection.setConnectionString(testdb::connectionStringFor(path));
+    const QString statement = QStringLiteral("SELECT Descricao_Sec FROM Secao");
+    int rows = 0;
+    const auto onColumns = [](const QVector<ResultColumn> &) {};
+    const auto byRow = [&rows](QVector<QVariant> &row) { rows += row.value(0) == "Agricultura"; };
+    const auto inPlace = [&rows](const RowView &row) { rows += row.text(0) == "Agricultura"; };
+    LazyResult lazy;
+    const auto runEveryWay = [&] {
+        rows = 0;
+        rows += connection.execute(statement).rows.size();
+        connection.execute(statement, onColumns, byRow);
+        connection.executeInPlace(statement, onColumns, inPlace);
+        connection.executeLazy(statement, lazy);
+        rows += lazy.rows.rowCount();
+    };
     QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT 1")));
     connection.open();
     QVERIFY(connection.isOpen());
+    runEveryWay();
+    QCOMPARE(rows, 4);
     connection.close();
     QVERIFY(!connection.isOpen());
-    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT 1")));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(statement));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(statement, onColumns, byRow));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.executeInPlace(statement, onColumns, inPlace));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.executeLazy(statement, lazy));
+}
+
+// A SQLite file may keep its texts in UTF-16: they read as from any other file, blobs as their
+// bytes, whether the rows come whole or are read in place.
+void TestConnection::utf16File()
+{
+    const QString path = m_dir->filePath(QStringLiteral("ZELT.mdb"));
+    QCOMPARE(
+        testdb::createSqlite(path, {"PRAGMA encoding = 'UTF-16le'",
+                                    "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB)",
+                                    "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042')"}),
+        QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(60).mid(56), QByteArray("\0\0\0\2", 4)); // the text encoding: UTF-16le
+    file.close();
+
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(path));
+    connection.open();
+    const QString statement = QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca FROM Secao");
+    const ResultSet result = connection.execute(statement);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows[0][1].toString(), QStringLiteral("Pesca e criação"));
+    QCOMPARE(result.rows[0][2].toByteArray(), QByteArray("A\xFF\0B", 4));
+    QByteArray text;
+    QByteArray blob;
+    connection.executeInPlace(
+        statement, [](const QVector<ResultColumn> &) {},
+        [&](const RowView &row) {
+            text = QByteArray(row.bytes(1).data(), static_cast<qsizetype>(row.bytes(1).size()));
+            blob = QByteArray(row.bytes(2).data(), static_cast<qsizetype>(row.bytes(2).size()));
+        });
+    QCOMPARE(text, QStringLiteral("Pesca e criação").toUtf8());
+    QCOMPARE(blob, QByteArray("A\xFF\0B", 4));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void sameStreamOnEveryFile_data();
     void sameStreamOnEveryFile();
     void sameStreamOnDamagedCopies();
+    void rowsOfNoColumns();
 };
 
 void TestDirectReading::sameStreamOnEveryFile_data()
@@ -154,6 +156,52 @@ void TestDirectReading::sameStreamOnDamagedCopies()
     // Not vacuous: most tables still read, and the damage was seen somewhere.
     QVERIFY2(tally.read > copies * 15, qPrintable(QString::number(tally.read)));
     QVERIFY2(tally.refused > 0, "no copy was damaged where it shows");
+}
+
+// A row stored before its table had any column (a count of 0, no variable-length data) is a row
+// of nulls that both ways read: neither refuses the table nor passes the row over, which would leave
+// the table short of the rows its definition counts.
+void TestDirectReading::rowsOfNoColumns()
+{
+    QFile sample(QStringLiteral(ZELT_SAMPLE_DB));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    QByteArray copy = sample.readAll();
+    constexpr qsizetype kPage = 4096;
+    const auto u16At = [&copy](qsizetype at) {
+        return static_cast<quint16>(static_cast<uchar>(copy[at]) | static_cast<uchar>(copy[at + 1]) << 8);
+    };
+    const auto putU16 = [&copy](qsizetype at, quint16 value) {
+        copy[at] = static_cast<char>(value & 0xFF);
+        copy[at + 1] = static_cast<char>(value >> 8);
+    };
+    // The first row of each table's first data page (type 1, its definition's page at offset 4,
+    // not a long-value page) is the last one on the page: it ends where the page does.
+    QSet<QByteArray> tables;
+    for (qsizetype page = 8; page < copy.size() / kPage; ++page) {
+        const qsizetype at = page * kPage;
+        const QByteArray owner = copy.mid(at + 4, 4);
+        if (copy[at] != 1 || owner == "LVAL" || tables.contains(owner) || u16At(at + 12) == 0)
+            continue;
+        tables.insert(owner);
+        const qsizetype start = at + (u16At(at + 14) & 0x1FFF);
+        const qsizetype end = at + kPage;
+        putU16(start, 0);   // columns
+        putU16(end - 2, 0); // variable-length columns
+        putU16(end - 4, 2); // where their data would end: right after the count
+    }
+    QVERIFY2(tables.size() >= 20, qPrintable(QString::number(tables.size())));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("no-columns.mdb"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(copy) == copy.size());
+    out.close();
+    Tally tally;
+    sameBothWays(file, tally);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(tally.refused, 0);
+    QVERIFY2(tally.read >= 20, qPrintable(QString::number(tally.read)));
 }
 
 QTEST_GUILESS_MAIN(TestDirectReading)

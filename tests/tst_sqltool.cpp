@@ -74,28 +74,30 @@ void TestSqlTool::run()
 }
 
 // Values leave the rows as the program shows them, byte for byte: whole numbers without a
-// fraction, text as QString would give it back (a malformed sequence, a surrogate or an overlong
-// form replaced, a leading byte order mark dropped, a noncharacter or a character beyond the
-// Basic Multilingual Plane kept), blobs read as UTF-8, escapes in text.
+// fraction, text as QString would give it back (a malformed or cut sequence, a stray continuation
+// byte, a surrogate or an overlong form replaced, a leading byte order mark dropped, even alone, a
+// noncharacter or a character beyond the Basic Multilingual Plane kept), blobs read as UTF-8,
+// escapes in text.
 void TestSqlTool::printsValuesAsTheProgramShowsThem()
 {
     const QString statement = QStringLiteral(
         "SELECT 1.5 AS a, 2.0 AS b, 'a' + 'b' AS c, NULL AS d, X'41FF' AS e, 'x\ty\\z' AS f, "
         "-9223372036854775807 - 1 AS g, CAST(X'EFBBBF41' AS TEXT) AS h, CAST(X'EDA080' AS TEXT) AS i, "
         "CAST(X'C0AF' AS TEXT) AS j, CAST(X'F09F9880' AS TEXT) AS k, CAST(X'EFBFBE' AS TEXT) AS l, "
-        "X'EFBBBF41' AS m, 1e300 AS n, 'ação' AS o, CAST(X'41E282' AS TEXT) AS p");
+        "X'EFBBBF41' AS m, 1e300 AS n, 'ação' AS o, CAST(X'41E282' AS TEXT) AS p, "
+        "CAST(X'80A080' AS TEXT) AS q, CAST(X'C341C3' AS TEXT) AS r, CAST(X'EFBBBF' AS TEXT) AS s");
     QProcess tool;
     tool.start(QStringLiteral(ZELT_BIN_DIR "/zelt-sql"), {m_path, statement});
     QVERIFY(tool.waitForFinished(60000));
     QCOMPARE(tool.exitCode(), 0);
     const QByteArray replaced = "\xEF\xBF\xBD";
     QCOMPARE(tool.readAllStandardOutput(),
-             "a\tb\tc\td\te\tf\tg\th\ti\tj\tk\tl\tm\tn\to\tp\n"
+             "a\tb\tc\td\te\tf\tg\th\ti\tj\tk\tl\tm\tn\to\tp\tq\tr\ts\n"
              "1.5\t2\tab\t\\N\tA" +
                  replaced + "\tx\\ty\\\\z\t-9223372036854775808\tA\t" + replaced + replaced + replaced +
                  "\t" + replaced + replaced +
                  "\t\xF0\x9F\x98\x80\t\xEF\xBF\xBE\tA\t1e+300\ta\xC3\xA7\xC3\xA3o\tA" + replaced + replaced +
-                 "\n1 row\n");
+                 "\t" + replaced + replaced + replaced + "\t" + replaced + "A" + replaced + "\t\n1 row\n");
 }
 
 QTEST_GUILESS_MAIN(TestSqlTool)
