@@ -11,7 +11,10 @@
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 namespace
 {
@@ -73,6 +76,54 @@ bool opensWithoutReader(const QString &path, QStringList *lines = nullptr)
     }
 }
 
+// A made-up file with only what the key reads of an Access file: the header page, the catalogue's
+// definition (continued on page 3), its usage map on page 4 and the catalogue's data pages that
+// the map names, directly (a page bitmap) or through bitmap pages. Every other page is filler.
+// The data pages are 17 and 19 (bitmap) or 20 and 27 (through bitmap page 30).
+QByteArray madeUpFile(bool jet3, bool bitmapPages)
+{
+    const int pageSize = jet3 ? 2048 : 4096;
+    QByteArray bytes(40 * pageSize, '\0');
+    for (int page = 0; page < 40; ++page)
+        bytes[page * pageSize + 100] = char(page + 1); // no two pages alike
+    const auto put = [&bytes](int at, quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+    };
+    bytes[0x14] = jet3 ? 0 : 1;
+    const int definition = 2 * pageSize;
+    put(definition + 4, 3, 4);                                 // continued on page 3, which ends the chain
+    put(definition + (jet3 ? 0x23 : 0x37), (4u << 8) | 1u, 4); // map: page 4, row 1
+    const int map = 4 * pageSize;
+    const int rowsAt = jet3 ? 0x08 : 0x0C;
+    put(map + rowsAt, 2, 2);
+    // Row 0 fills the page's end; row 1, the map, lies just before it.
+    const int rowEnd = pageSize - 64;
+    const int rowStart = rowEnd - 16;
+    put(map + rowsAt + 2, rowEnd, 2);
+    put(map + rowsAt + 4, rowStart, 2);
+    if (bitmapPages) {
+        bytes[map + rowStart] = 1;
+        put(map + rowStart + 1, 30, 4); // bitmap page 30 covers pages from 0
+        const int bitmap = 30 * pageSize;
+        bytes[bitmap + 4 + 20 / 8] = char(bytes[bitmap + 4 + 20 / 8] | (1 << (20 % 8)));
+        bytes[bitmap + 4 + 27 / 8] = char(bytes[bitmap + 4 + 27 / 8] | (1 << (27 % 8)));
+        bytes[bitmap + 100] = 0; // the filler mark would name pages of its own
+    } else {
+        bytes[map + rowStart] = 0;
+        put(map + rowStart + 1, 16, 4); // the bitmap starts at page 16
+        bytes[map + rowStart + 5] = char((1 << 1) | (1 << 3));
+    }
+    return bytes;
+}
+
+bool writeKeepingTime(const QString &path, const QByteArray &bytes, const QDateTime &modified)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+           file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
 } // namespace
 
 class TestReadCache : public QObject
@@ -87,6 +138,9 @@ private Q_SLOTS:
     void changedFileIsReadAgain();
     void damagedCacheIsReadAgain_data();
     void damagedCacheIsReadAgain();
+    void keyCoversTheCataloguePages_data();
+    void keyCoversTheCataloguePages();
+    void unreadableFileIsNeverCached();
     void boundEvictsTheOldest();
     void unwritableFolderStillReads();
 
@@ -232,6 +286,72 @@ void TestReadCache::damagedCacheIsReadAgain()
     QStringList again;
     QVERIFY(opensWithoutReader(m_path, &again));
     QCOMPARE(again, m_reference);
+}
+
+void TestReadCache::keyCoversTheCataloguePages_data()
+{
+    QTest::addColumn<bool>("jet3");
+    QTest::addColumn<bool>("bitmapPages");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("kept");
+    for (const bool jet3 : {false, true}) {
+        const char *version = jet3 ? "Jet 3" : "Jet 4";
+        for (const int page : {0, 2, 3, 4, 17, 19})
+            QTest::addRow("%s, bitmap, page %d", version, page) << jet3 << false << page << false;
+        for (const int page : {1, 5, 16, 18, 20})
+            QTest::addRow("%s, bitmap, other page %d", version, page) << jet3 << false << page << true;
+        for (const int page : {4, 20, 27, 30})
+            QTest::addRow("%s, bitmap pages, page %d", version, page) << jet3 << true << page << false;
+        for (const int page : {12, 17, 19, 21, 26, 28, 31})
+            QTest::addRow("%s, bitmap pages, other page %d", version, page) << jet3 << true << page << true;
+    }
+}
+
+// A change of any page that says what the file holds, its size and time kept, makes another key;
+// a change elsewhere keeps the record (the file's time and size stand for those pages).
+void TestReadCache::keyCoversTheCataloguePages()
+{
+    QFETCH(bool, jet3);
+    QFETCH(bool, bitmapPages);
+    QFETCH(int, page);
+    QFETCH(bool, kept);
+    const QString path = m_dir->filePath(QStringLiteral("feito.mdb"));
+    const QDateTime modified = QDateTime::currentDateTime().addSecs(-3600);
+    QByteArray bytes = madeUpFile(jet3, bitmapPages);
+    QVERIFY(writeKeepingTime(path, bytes, modified));
+    const QStringList tables = {QStringLiteral("ZELT_Classificacao"), QStringLiteral("ZELT_200_Classe")};
+    ReadCache(path).rememberTables(tables);
+    QCOMPARE(ReadCache(path).tables(), std::optional<QStringList>(tables));
+
+    const int pageSize = jet3 ? 2048 : 4096;
+    bytes[page * pageSize + pageSize - 1] = char(bytes[page * pageSize + pageSize - 1] ^ 0x01);
+    QVERIFY(writeKeepingTime(path, bytes, modified));
+    QCOMPARE(QFileInfo(path).size(), qint64(bytes.size()));
+    QCOMPARE(ReadCache(path).tables().has_value(), kept);
+}
+
+// A file too short to have a key (or none at all) is read as without a cache: nothing kept,
+// nothing loaded.
+void TestReadCache::unreadableFileIsNeverCached()
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    QCOMPARE(
+        sqlite3_exec(db, "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('a')", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const QString shortFile = m_dir->filePath(QStringLiteral("curto.mdb"));
+    QVERIFY(writeKeepingTime(shortFile, QByteArray(16, 'Z'), QDateTime::currentDateTime()));
+    for (const QString &path : {shortFile, m_dir->filePath(QStringLiteral("ausente.mdb"))}) {
+        ReadCache cache(path);
+        cache.rememberTables({QStringLiteral("t")});
+        cache.store(db, QStringLiteral("t"), {});
+        QVERIFY(!cache.tables().has_value());
+        QStringList notes;
+        QVERIFY(!cache.load(db, QStringLiteral("t"), notes));
+        QVERIFY(!ReadCache(path).tables().has_value());
+    }
+    QVERIFY(!QDir(ReadCache::folder()).exists());
 }
 
 void TestReadCache::boundEvictsTheOldest()
