@@ -117,6 +117,18 @@ void TestQueryTableModel::rebindingAndRetitling()
     QCOMPARE(header.count(), 1);
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString());
     QCOMPARE(model.columnTitle(0), QString());
+
+    // Columns outside the model are left alone.
+    for (const int column : {-1, 1, 2}) {
+        model.setColumnTitle(column, QStringLiteral("Outra"));
+        model.setColumnField(column, QStringLiteral("Ordem"));
+        model.setAccessibleColumnTitle(column, QStringLiteral("Outra"));
+    }
+    QCOMPARE(header.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(model.columnCount(), 1);
+    QCOMPARE(model.columnTitle(1), QString());
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("Lavouras"));
 }
 
 QTEST_GUILESS_MAIN(TestQueryTableModel)
