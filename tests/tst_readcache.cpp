@@ -141,6 +141,7 @@ private Q_SLOTS:
     void keyCoversTheCataloguePages_data();
     void keyCoversTheCataloguePages();
     void unreadableFileIsNeverCached();
+    void notesComeBackFromTheCache();
     void boundEvictsTheOldest();
     void unwritableFolderStillReads();
 
@@ -352,6 +353,46 @@ void TestReadCache::unreadableFileIsNeverCached()
         QVERIFY(!ReadCache(path).tables().has_value());
     }
     QVERIFY(!QDir(ReadCache::folder()).exists());
+}
+
+// A column the reader could not understand reads as NULL with a note; read from the cache, the
+// table gives the same rows and the same note, once per run.
+void TestReadCache::notesComeBackFromTheCache()
+{
+    QFile source(QStringLiteral(ZELT_FIXTURES_DIR "/extDateTestV2019.accdb"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    // Table1's second column (Field1, text) given a type no reader knows.
+    const int definition = 89 * 4096;
+    QCOMPARE(int(bytes.at(definition)), 2);
+    const int field1 = definition + 63 + 12 * int(uchar(bytes.at(definition + 51))) + 25;
+    QCOMPARE(int(bytes.at(field1)), 10);
+    bytes[field1] = char(0x13);
+    const QString path = m_dir->filePath(QStringLiteral("nota.accdb"));
+    QVERIFY(writeKeepingTime(path, bytes, QDateTime::currentDateTime().addSecs(-60)));
+
+    const auto read = [&path](QStringList &notes) {
+        Connection connection;
+        connection.setConnectionString(testdb::connectionStringFor(path));
+        connection.open();
+        QStringList rows;
+        const QString statement = QStringLiteral("SELECT ID, Field1 FROM Table1 WHERE ID <= 2 ORDER BY ID");
+        for (int time = 0; time < 2; ++time)
+            for (const QVector<QVariant> &row : connection.execute(statement).rows)
+                rows.append(row.at(0).toString() + QLatin1Char('|') +
+                            (row.at(1).isValid() ? row.at(1).toString() : QStringLiteral("<NULL>")));
+        notes = connection.takeNotes();
+        return rows;
+    };
+    const QStringList expected = {"1|<NULL>", "2|<NULL>", "1|<NULL>", "2|<NULL>"};
+    QStringList notes;
+    QCOMPARE(read(notes), expected);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().contains(QLatin1String("Field1")), qPrintable(notes.first()));
+    const QStringList firstNotes = notes;
+    NoReader noReader;
+    QCOMPARE(read(notes), expected);
+    QCOMPARE(notes, firstNotes);
 }
 
 void TestReadCache::boundEvictsTheOldest()
