@@ -335,8 +335,11 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes)
     }
     for (const QJsonValue &note : entry.value(QStringLiteral("notes")).toArray())
         notes.append(note.toString());
-    // Used now: the last to leave when the folder is over its bound.
-    QFile(path).setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    // Used now: the last to leave when the folder is over its bound (only an open file's time can
+    // be set).
+    QFile used(path);
+    if (used.open(QIODevice::ReadOnly))
+        used.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     return true;
 }
 

@@ -92,16 +92,19 @@ QByteArray madeUpFile(bool jet3, bool bitmapPages)
     };
     bytes[0x14] = jet3 ? 0 : 1;
     const int definition = 2 * pageSize;
-    put(definition + 4, 3, 4);                                 // continued on page 3, which ends the chain
-    put(definition + (jet3 ? 0x23 : 0x37), (4u << 8) | 1u, 4); // map: page 4, row 1
+    put(definition + 4, 3, 4); // continued on page 3, which ends the chain
+    // The map is the only row of page 4 (Jet 3), or its second row (Jet 4), the first row
+    // filling the page's end.
+    const quint32 mapRow = jet3 ? 0 : 1;
+    put(definition + (jet3 ? 0x23 : 0x37), (4u << 8) | mapRow, 4);
     const int map = 4 * pageSize;
     const int rowsAt = jet3 ? 0x08 : 0x0C;
-    put(map + rowsAt, 2, 2);
-    // Row 0 fills the page's end; row 1, the map, lies just before it.
-    const int rowEnd = pageSize - 64;
+    put(map + rowsAt, mapRow + 1, 2);
+    const int rowEnd = jet3 ? pageSize : pageSize - 64;
     const int rowStart = rowEnd - 16;
-    put(map + rowsAt + 2, rowEnd, 2);
-    put(map + rowsAt + 4, rowStart, 2);
+    if (!jet3)
+        put(map + rowsAt + 2, rowEnd, 2);
+    put(map + rowsAt + 2 + 2 * int(mapRow), rowStart, 2);
     if (bitmapPages) {
         bytes[map + rowStart] = 1;
         put(map + rowStart + 1, 30, 4); // bitmap page 30 covers pages from 0
@@ -115,6 +118,13 @@ QByteArray madeUpFile(bool jet3, bool bitmapPages)
         bytes[map + rowStart + 5] = char((1 << 1) | (1 << 3));
     }
     return bytes;
+}
+
+// A file's modification time set back or forth (the file must be open for that).
+bool setModified(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
 bool writeKeepingTime(const QString &path, const QByteArray &bytes, const QDateTime &modified)
@@ -143,6 +153,8 @@ private Q_SLOTS:
     void unreadableFileIsNeverCached();
     void notesComeBackFromTheCache();
     void boundEvictsTheOldest();
+    void tableReadFromTheCacheCountsAsUsed();
+    void boundBelowATableKeepsNothing();
     void unwritableFolderStillReads();
 
 private:
@@ -405,7 +417,7 @@ void TestReadCache::boundEvictsTheOldest()
     const QString oldest = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
     const QString newer = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
     QVERIFY(!oldest.isEmpty() && !newer.isEmpty());
-    QFile(oldest).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    QVERIFY(setModified(oldest, QDateTime::currentDateTime().addSecs(-60)));
     // Room for those two and a few bytes more: the next table pushes the oldest out.
     ReadCache::setSizeLimit(QFileInfo(oldest).size() + QFileInfo(newer).size() + 100);
     connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
@@ -419,6 +431,48 @@ void TestReadCache::boundEvictsTheOldest()
     later.open();
     QCOMPARE(later.execute(QStringLiteral("SELECT count(*) FROM ZELT_200_Classe")).rows.size(), 1);
     QVERIFY_THROWS_EXCEPTION(DataError, later.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")));
+}
+
+// Reading a table from the cache makes it the last to leave, however long ago it was written.
+void TestReadCache::tableReadFromTheCacheCountsAsUsed()
+{
+    {
+        Connection connection;
+        connection.setConnectionString(testdb::connectionStringFor(m_path));
+        connection.open();
+        connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
+        connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
+    }
+    const QString used = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
+    const QString unused = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
+    QVERIFY(!used.isEmpty() && !unused.isEmpty());
+    QVERIFY(setModified(used, QDateTime::currentDateTime().addSecs(-120)));
+    QVERIFY(setModified(unused, QDateTime::currentDateTime().addSecs(-60)));
+    {
+        NoReader noReader;
+        Connection connection;
+        connection.setConnectionString(testdb::connectionStringFor(m_path));
+        connection.open();
+        QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")).rows.isEmpty());
+    }
+    ReadCache::setSizeLimit(QFileInfo(used).size() + QFileInfo(unused).size() + 100);
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
+    QVERIFY(QFile::exists(used));
+    QVERIFY(!QFile::exists(unused));
+}
+
+// A bound below the size of any table keeps none: every open reads the file as without a cache.
+void TestReadCache::boundBelowATableKeepsNothing()
+{
+    ReadCache::setSizeLimit(1024);
+    QCOMPARE(readAll(m_path), m_reference);
+    QVERIFY(cacheFileOf(QStringLiteral("ZELT_200_Atividade")).isEmpty());
+    QVERIFY(cacheFileOf(QStringLiteral("ZELT_Classificacao")).isEmpty());
+    QVERIFY(!opensWithoutReader(m_path));
+    QCOMPARE(readAll(m_path), m_reference);
 }
 
 void TestReadCache::unwritableFolderStillReads()
