@@ -424,8 +424,11 @@ bool ReadCache::load(sqlite3 *db, const QString &table, QStringList &notes, QStr
         notes.append(note.toString());
     if (keywordIndex)
         *keywordIndex = indexSchema;
-    // Used now: the last to leave when the folder is over its bound.
-    QFile(path).setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    // Used now: the last to leave when the folder is over its bound (only an open file's time can
+    // be set).
+    QFile used(path);
+    if (used.open(QIODevice::ReadOnly))
+        used.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     return true;
 }
 

@@ -88,6 +88,7 @@ private Q_SLOTS:
     void clickOnEmptyGridRaisesNothing();
     void userColumnWidthsSurviveReload();
     void columnTitleAndFieldChange();
+    void codeColumnFitsItsWidestTextInAnyFont();
     void selectionStaysVisibleWithoutFocus();
     void codeColumnIsDrawnInItsColour();
     void memoFollowsCurrentRow();
@@ -249,6 +250,52 @@ void TestDataWidgets::columnTitleAndFieldChange()
     grid.setColumnField(0, QStringLiteral("Nota"));
     f.query->reload(kAll);
     QCOMPARE(grid.model()->index(0, 0).data().toString(), QStringLiteral("nota um"));
+}
+
+// A code column that repeats short codes around one long one is as wide as the long one needs,
+// also once a larger font is set; the last column ends at the grid's right edge.
+void TestDataWidgets::codeColumnFitsItsWidestTextInAnyFont()
+{
+    const QString widest = QStringLiteral("9999.9-99/WWW");
+    QStringList statements = {QStringLiteral("CREATE TABLE Item (Codigo TEXT, Descricao TEXT, Nota TEXT)")};
+    for (int i = 0; i < 30; ++i)
+        statements.append(QStringLiteral("INSERT INTO Item VALUES ('%1', 'Descrição %2', NULL)")
+                              .arg(i == 17 ? widest : QStringLiteral("01"))
+                              .arg(i));
+    ScratchDatabase db;
+    QVERIFY2(db.create(statements), qPrintable(db.error()));
+    Connection connection;
+    connection.setConnectionString(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;Persist Security Info=False")
+            .arg(db.databasePath()));
+    connection.open();
+    Query query(connection, QStringLiteral("QryItem"), QStringList{kAll});
+    DataSource source(query, QStringLiteral("DtsItem"));
+    DataGrid grid;
+    grid.bind(source, itemColumns());
+    grid.setFitsWidth(true);
+    grid.resize(500, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    query.open();
+    QCOMPARE(grid.model()->index(29, 0).data().toString(), widest); // last, after the repeats
+
+    const auto fits = [&grid, &widest] {
+        const int last = grid.model()->columnCount() - 1;
+        return grid.columnWidth(0) > grid.fontMetrics().horizontalAdvance(widest) &&
+               grid.columnViewportPosition(last) + grid.columnWidth(last) == grid.viewport()->width();
+    };
+    QVERIFY(grid.columnWidth(0) > 40);
+    QVERIFY(fits());
+    const int before = grid.columnWidth(0);
+    QFont larger = grid.font();
+    if (larger.pixelSize() > 0)
+        larger.setPixelSize(larger.pixelSize() * 3);
+    else
+        larger.setPointSizeF(larger.pointSizeF() * 3);
+    grid.setFont(larger);
+    QVERIFY(grid.columnWidth(0) > before);
+    QVERIFY(fits());
 }
 
 void TestDataWidgets::selectionStaysVisibleWithoutFocus()

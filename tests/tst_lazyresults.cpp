@@ -111,6 +111,25 @@ void TestLazyResults::storedValuesComeBack()
     QVERIFY(rows.storedValue(0, 0) != rows.storedValue(2, 0));
     QVERIFY(rows.storedValue(3, 0) != rows.storedValue(4, 0));
     QVERIFY(rows.storedValue(3, 0) == QByteArrayView(rows.storedValue(3, 0).toByteArray()));
+
+    // A shorter result after a longer one, in the same memory: nothing of the longer one shows
+    // past the new end, in any column.
+    rows.clear(2);
+    for (const char *text : {"primeira", "segunda", "terceira"}) {
+        rows.addText(text, int(qstrlen(text)));
+        rows.addInteger(9);
+    }
+    rows.clear(2);
+    rows.addText("um", 2);
+    rows.addNull();
+    QCOMPARE(rows.rowCount(), 1);
+    QCOMPARE(rows.value(0, 0), QVariant(QStringLiteral("um")));
+    for (int row = 1; row < 3; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            QVERIFY(!rows.value(row, column).isValid());
+            QVERIFY(rows.storedValue(row, column).isEmpty());
+        }
+    }
 }
 
 void TestLazyResults::largeResultConvertedAsShown()

@@ -83,6 +83,21 @@ void TestQueryTableModel::displayAndRawValues()
     QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("1"));
     QCOMPARE(model.index(0, 1).data(Qt::UserRole), QVariant(qlonglong(1)));
     QCOMPARE(model.index(0, 2).data().toString(), QString()); // a field the result lacks
+
+    // The text and stored bytes the grid measures columns by, without a model index: stored
+    // values equal where the values are, nothing for a missing field or a column outside.
+    QCOMPARE(model.displayText(2, 0), QStringLiteral("Extração"));
+    QCOMPARE(model.displayText(0, 1), QStringLiteral("1"));
+    QVERIFY(model.storedValue(0, 0) != model.storedValue(2, 0));
+    QVERIFY(model.storedValue(0, 1) != model.storedValue(1, 1));
+    m_query->reload(QStringLiteral("SELECT Descricao_Div, 7 AS Ordem FROM Divisao ORDER BY Codigo_Div"));
+    QVERIFY(!model.storedValue(0, 1).isEmpty());
+    QCOMPARE(model.storedValue(0, 1), model.storedValue(2, 1));
+    QVERIFY(model.storedValue(0, 0) != model.storedValue(0, 1));
+    for (const int column : {-1, 2, 3}) {
+        QVERIFY(model.storedValue(0, column).isEmpty());
+        QCOMPARE(model.displayText(0, column), QString());
+    }
 }
 
 void TestQueryTableModel::rebindingAndRetitling()
@@ -102,6 +117,18 @@ void TestQueryTableModel::rebindingAndRetitling()
     QCOMPARE(header.count(), 1);
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString());
     QCOMPARE(model.columnTitle(0), QString());
+
+    // Columns outside the model are left alone.
+    for (const int column : {-1, 1, 2}) {
+        model.setColumnTitle(column, QStringLiteral("Outra"));
+        model.setColumnField(column, QStringLiteral("Ordem"));
+        model.setAccessibleColumnTitle(column, QStringLiteral("Outra"));
+    }
+    QCOMPARE(header.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(model.columnCount(), 1);
+    QCOMPARE(model.columnTitle(1), QString());
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("Lavouras"));
 }
 
 QTEST_GUILESS_MAIN(TestQueryTableModel)
