@@ -445,195 +445,194 @@ void TestReadCache::keptIndexUnusable()
         later.execute(kStatements.at(2));
         QCOMPARE(indexesBuilt(later), 0);
     }
-    void TestReadCache::keyCoversTheCataloguePages_data()
-    {
-        QTest::addColumn<bool>("jet3");
-        QTest::addColumn<bool>("bitmapPages");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<bool>("kept");
-        for (const bool jet3 : {false, true}) {
-            const char *version = jet3 ? "Jet 3" : "Jet 4";
-            for (const int page : {0, 2, 3, 4, 17, 19})
-                QTest::addRow("%s, bitmap, page %d", version, page) << jet3 << false << page << false;
-            for (const int page : {1, 5, 16, 18, 20})
-                QTest::addRow("%s, bitmap, other page %d", version, page) << jet3 << false << page << true;
-            for (const int page : {4, 20, 27, 30})
-                QTest::addRow("%s, bitmap pages, page %d", version, page) << jet3 << true << page << false;
-            for (const int page : {12, 17, 19, 21, 26, 28, 31})
-                QTest::addRow("%s, bitmap pages, other page %d", version, page)
-                    << jet3 << true << page << true;
-        }
+}
+
+void TestReadCache::keyCoversTheCataloguePages_data()
+{
+    QTest::addColumn<bool>("jet3");
+    QTest::addColumn<bool>("bitmapPages");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("kept");
+    for (const bool jet3 : {false, true}) {
+        const char *version = jet3 ? "Jet 3" : "Jet 4";
+        for (const int page : {0, 2, 3, 4, 17, 19})
+            QTest::addRow("%s, bitmap, page %d", version, page) << jet3 << false << page << false;
+        for (const int page : {1, 5, 16, 18, 20})
+            QTest::addRow("%s, bitmap, other page %d", version, page) << jet3 << false << page << true;
+        for (const int page : {4, 20, 27, 30})
+            QTest::addRow("%s, bitmap pages, page %d", version, page) << jet3 << true << page << false;
+        for (const int page : {12, 17, 19, 21, 26, 28, 31})
+            QTest::addRow("%s, bitmap pages, other page %d", version, page) << jet3 << true << page << true;
     }
+}
 
-    // A change of any page that says what the file holds, its size and time kept, makes another key;
-    // a change elsewhere keeps the record (the file's time and size stand for those pages).
-    void TestReadCache::keyCoversTheCataloguePages()
-    {
-        QFETCH(bool, jet3);
-        QFETCH(bool, bitmapPages);
-        QFETCH(int, page);
-        QFETCH(bool, kept);
-        const QString path = m_dir->filePath(QStringLiteral("feito.mdb"));
-        const QDateTime modified = QDateTime::currentDateTime().addSecs(-3600);
-        QByteArray bytes = madeUpFile(jet3, bitmapPages);
-        QVERIFY(writeKeepingTime(path, bytes, modified));
-        const QStringList tables = {QStringLiteral("ZELT_Classificacao"), QStringLiteral("ZELT_200_Classe")};
-        ReadCache(path).rememberTables(tables);
-        QCOMPARE(ReadCache(path).tables(), std::optional<QStringList>(tables));
+// A change of any page that says what the file holds, its size and time kept, makes another key;
+// a change elsewhere keeps the record (the file's time and size stand for those pages).
+void TestReadCache::keyCoversTheCataloguePages()
+{
+    QFETCH(bool, jet3);
+    QFETCH(bool, bitmapPages);
+    QFETCH(int, page);
+    QFETCH(bool, kept);
+    const QString path = m_dir->filePath(QStringLiteral("feito.mdb"));
+    const QDateTime modified = QDateTime::currentDateTime().addSecs(-3600);
+    QByteArray bytes = madeUpFile(jet3, bitmapPages);
+    QVERIFY(writeKeepingTime(path, bytes, modified));
+    const QStringList tables = {QStringLiteral("ZELT_Classificacao"), QStringLiteral("ZELT_200_Classe")};
+    ReadCache(path).rememberTables(tables);
+    QCOMPARE(ReadCache(path).tables(), std::optional<QStringList>(tables));
 
-        const int pageSize = jet3 ? 2048 : 4096;
-        bytes[page * pageSize + pageSize - 1] = char(bytes[page * pageSize + pageSize - 1] ^ 0x01);
-        QVERIFY(writeKeepingTime(path, bytes, modified));
-        QCOMPARE(QFileInfo(path).size(), qint64(bytes.size()));
-        QCOMPARE(ReadCache(path).tables().has_value(), kept);
-    }
+    const int pageSize = jet3 ? 2048 : 4096;
+    bytes[page * pageSize + pageSize - 1] = char(bytes[page * pageSize + pageSize - 1] ^ 0x01);
+    QVERIFY(writeKeepingTime(path, bytes, modified));
+    QCOMPARE(QFileInfo(path).size(), qint64(bytes.size()));
+    QCOMPARE(ReadCache(path).tables().has_value(), kept);
+}
 
-    // A file too short to have a key (or none at all) is read as without a cache: nothing kept,
-    // nothing loaded.
-    void TestReadCache::unreadableFileIsNeverCached()
-    {
-        sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
-        const auto close = qScopeGuard([db] { sqlite3_close(db); });
-        QCOMPARE(sqlite3_exec(db, "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('a')", nullptr, nullptr,
-                              nullptr),
-                 SQLITE_OK);
-        const QString shortFile = m_dir->filePath(QStringLiteral("curto.mdb"));
-        QVERIFY(writeKeepingTime(shortFile, QByteArray(16, 'Z'), QDateTime::currentDateTime()));
-        for (const QString &path : {shortFile, m_dir->filePath(QStringLiteral("ausente.mdb"))}) {
-            ReadCache cache(path);
-            cache.rememberTables({QStringLiteral("t")});
-            cache.store(db, QStringLiteral("t"), {});
-            QVERIFY(!cache.tables().has_value());
-            QStringList notes;
-            QVERIFY(!cache.load(db, QStringLiteral("t"), notes));
-            QVERIFY(!ReadCache(path).tables().has_value());
-        }
-        QVERIFY(!QDir(ReadCache::folder()).exists());
-    }
-
-    // A column the reader could not understand reads as NULL with a note; read from the cache, the
-    // table gives the same rows and the same note, once per run.
-    void TestReadCache::notesComeBackFromTheCache()
-    {
-        QFile source(QStringLiteral(ZELT_FIXTURES_DIR "/extDateTestV2019.accdb"));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QByteArray bytes = source.readAll();
-        // Table1's second column (Field1, text) given a type no reader knows.
-        const int definition = 89 * 4096;
-        QCOMPARE(int(bytes.at(definition)), 2);
-        const int field1 = definition + 63 + 12 * int(uchar(bytes.at(definition + 51))) + 25;
-        QCOMPARE(int(bytes.at(field1)), 10);
-        bytes[field1] = char(0x13);
-        const QString path = m_dir->filePath(QStringLiteral("nota.accdb"));
-        QVERIFY(writeKeepingTime(path, bytes, QDateTime::currentDateTime().addSecs(-60)));
-
-        const auto read = [&path](QStringList &notes) {
-            Connection connection;
-            connection.setConnectionString(testdb::connectionStringFor(path));
-            connection.open();
-            QStringList rows;
-            const QString statement =
-                QStringLiteral("SELECT ID, Field1 FROM Table1 WHERE ID <= 2 ORDER BY ID");
-            for (int time = 0; time < 2; ++time)
-                for (const QVector<QVariant> &row : connection.execute(statement).rows)
-                    rows.append(row.at(0).toString() + QLatin1Char('|') +
-                                (row.at(1).isValid() ? row.at(1).toString() : QStringLiteral("<NULL>")));
-            notes = connection.takeNotes();
-            return rows;
-        };
-        const QStringList expected = {"1|<NULL>", "2|<NULL>", "1|<NULL>", "2|<NULL>"};
+// A file too short to have a key (or none at all) is read as without a cache: nothing kept,
+// nothing loaded.
+void TestReadCache::unreadableFileIsNeverCached()
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    QCOMPARE(
+        sqlite3_exec(db, "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('a')", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const QString shortFile = m_dir->filePath(QStringLiteral("curto.mdb"));
+    QVERIFY(writeKeepingTime(shortFile, QByteArray(16, 'Z'), QDateTime::currentDateTime()));
+    for (const QString &path : {shortFile, m_dir->filePath(QStringLiteral("ausente.mdb"))}) {
+        ReadCache cache(path);
+        cache.rememberTables({QStringLiteral("t")});
+        cache.store(db, QStringLiteral("t"), {});
+        QVERIFY(!cache.tables().has_value());
         QStringList notes;
-        QCOMPARE(read(notes), expected);
-        QCOMPARE(notes.size(), 1);
-        QVERIFY2(notes.first().contains(QLatin1String("Field1")), qPrintable(notes.first()));
-        const QStringList firstNotes = notes;
-        NoReader noReader;
-        QCOMPARE(read(notes), expected);
-        QCOMPARE(notes, firstNotes);
+        QVERIFY(!cache.load(db, QStringLiteral("t"), notes));
+        QVERIFY(!ReadCache(path).tables().has_value());
     }
+    QVERIFY(!QDir(ReadCache::folder()).exists());
+}
 
-    void TestReadCache::boundEvictsTheOldest()
+// A column the reader could not understand reads as NULL with a note; read from the cache, the
+// table gives the same rows and the same note, once per run.
+void TestReadCache::notesComeBackFromTheCache()
+{
+    QFile source(QStringLiteral(ZELT_FIXTURES_DIR "/extDateTestV2019.accdb"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    // Table1's second column (Field1, text) given a type no reader knows.
+    const int definition = 89 * 4096;
+    QCOMPARE(int(bytes.at(definition)), 2);
+    const int field1 = definition + 63 + 12 * int(uchar(bytes.at(definition + 51))) + 25;
+    QCOMPARE(int(bytes.at(field1)), 10);
+    bytes[field1] = char(0x13);
+    const QString path = m_dir->filePath(QStringLiteral("nota.accdb"));
+    QVERIFY(writeKeepingTime(path, bytes, QDateTime::currentDateTime().addSecs(-60)));
+
+    const auto read = [&path](QStringList &notes) {
+        Connection connection;
+        connection.setConnectionString(testdb::connectionStringFor(path));
+        connection.open();
+        QStringList rows;
+        const QString statement = QStringLiteral("SELECT ID, Field1 FROM Table1 WHERE ID <= 2 ORDER BY ID");
+        for (int time = 0; time < 2; ++time)
+            for (const QVector<QVariant> &row : connection.execute(statement).rows)
+                rows.append(row.at(0).toString() + QLatin1Char('|') +
+                            (row.at(1).isValid() ? row.at(1).toString() : QStringLiteral("<NULL>")));
+        notes = connection.takeNotes();
+        return rows;
+    };
+    const QStringList expected = {"1|<NULL>", "2|<NULL>", "1|<NULL>", "2|<NULL>"};
+    QStringList notes;
+    QCOMPARE(read(notes), expected);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().contains(QLatin1String("Field1")), qPrintable(notes.first()));
+    const QStringList firstNotes = notes;
+    NoReader noReader;
+    QCOMPARE(read(notes), expected);
+    QCOMPARE(notes, firstNotes);
+}
+
+void TestReadCache::boundEvictsTheOldest()
+{
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
+    const QString oldest = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
+    const QString newer = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
+    QVERIFY(!oldest.isEmpty() && !newer.isEmpty());
+    QVERIFY(setModified(oldest, QDateTime::currentDateTime().addSecs(-60)));
+    // Room for those two and a few bytes more: the next table pushes the oldest out.
+    ReadCache::setSizeLimit(QFileInfo(oldest).size() + QFileInfo(newer).size() + 100);
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
+    QVERIFY(!QFile::exists(oldest));
+    QVERIFY(QFile::exists(newer));
+    QVERIFY(!cacheFileOf(QStringLiteral("ZELT_Sinonimo")).isEmpty());
+    // What stays is still used; what left is read again.
+    NoReader noReader;
+    Connection later;
+    later.setConnectionString(testdb::connectionStringFor(m_path));
+    later.open();
+    QCOMPARE(later.execute(QStringLiteral("SELECT count(*) FROM ZELT_200_Classe")).rows.size(), 1);
+    QVERIFY_THROWS_EXCEPTION(DataError, later.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")));
+}
+
+// Reading a table from the cache makes it the last to leave, however long ago it was written.
+void TestReadCache::tableReadFromTheCacheCountsAsUsed()
+{
     {
         Connection connection;
         connection.setConnectionString(testdb::connectionStringFor(m_path));
         connection.open();
         connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
         connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
-        const QString oldest = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
-        const QString newer = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
-        QVERIFY(!oldest.isEmpty() && !newer.isEmpty());
-        QVERIFY(setModified(oldest, QDateTime::currentDateTime().addSecs(-60)));
-        // Room for those two and a few bytes more: the next table pushes the oldest out.
-        ReadCache::setSizeLimit(QFileInfo(oldest).size() + QFileInfo(newer).size() + 100);
-        connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
-        QVERIFY(!QFile::exists(oldest));
-        QVERIFY(QFile::exists(newer));
-        QVERIFY(!cacheFileOf(QStringLiteral("ZELT_Sinonimo")).isEmpty());
-        // What stays is still used; what left is read again.
-        NoReader noReader;
-        Connection later;
-        later.setConnectionString(testdb::connectionStringFor(m_path));
-        later.open();
-        QCOMPARE(later.execute(QStringLiteral("SELECT count(*) FROM ZELT_200_Classe")).rows.size(), 1);
-        QVERIFY_THROWS_EXCEPTION(DataError,
-                                 later.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")));
     }
-
-    // Reading a table from the cache makes it the last to leave, however long ago it was written.
-    void TestReadCache::tableReadFromTheCacheCountsAsUsed()
+    const QString used = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
+    const QString unused = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
+    QVERIFY(!used.isEmpty() && !unused.isEmpty());
+    QVERIFY(setModified(used, QDateTime::currentDateTime().addSecs(-120)));
+    QVERIFY(setModified(unused, QDateTime::currentDateTime().addSecs(-60)));
     {
-        {
-            Connection connection;
-            connection.setConnectionString(testdb::connectionStringFor(m_path));
-            connection.open();
-            connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
-            connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
-        }
-        const QString used = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
-        const QString unused = cacheFileOf(QStringLiteral("ZELT_200_Classe"));
-        QVERIFY(!used.isEmpty() && !unused.isEmpty());
-        QVERIFY(setModified(used, QDateTime::currentDateTime().addSecs(-120)));
-        QVERIFY(setModified(unused, QDateTime::currentDateTime().addSecs(-60)));
-        {
-            NoReader noReader;
-            Connection connection;
-            connection.setConnectionString(testdb::connectionStringFor(m_path));
-            connection.open();
-            QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")).rows.isEmpty());
-        }
-        ReadCache::setSizeLimit(QFileInfo(used).size() + QFileInfo(unused).size() + 100);
+        NoReader noReader;
         Connection connection;
         connection.setConnectionString(testdb::connectionStringFor(m_path));
         connection.open();
-        connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
-        QVERIFY(QFile::exists(used));
-        QVERIFY(!QFile::exists(unused));
+        QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")).rows.isEmpty());
     }
+    ReadCache::setSizeLimit(QFileInfo(used).size() + QFileInfo(unused).size() + 100);
+    Connection connection;
+    connection.setConnectionString(testdb::connectionStringFor(m_path));
+    connection.open();
+    connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
+    QVERIFY(QFile::exists(used));
+    QVERIFY(!QFile::exists(unused));
+}
 
-    // A bound below the size of any table keeps none: every open reads the file as without a cache.
-    void TestReadCache::boundBelowATableKeepsNothing()
-    {
-        ReadCache::setSizeLimit(1024);
-        QCOMPARE(readAll(m_path), m_reference);
-        QVERIFY(cacheFileOf(QStringLiteral("ZELT_200_Atividade")).isEmpty());
-        QVERIFY(cacheFileOf(QStringLiteral("ZELT_Classificacao")).isEmpty());
-        QVERIFY(!opensWithoutReader(m_path));
-        QCOMPARE(readAll(m_path), m_reference);
-    }
+// A bound below the size of any table keeps none: every open reads the file as without a cache.
+void TestReadCache::boundBelowATableKeepsNothing()
+{
+    ReadCache::setSizeLimit(1024);
+    QCOMPARE(readAll(m_path), m_reference);
+    QVERIFY(cacheFileOf(QStringLiteral("ZELT_200_Atividade")).isEmpty());
+    QVERIFY(cacheFileOf(QStringLiteral("ZELT_Classificacao")).isEmpty());
+    QVERIFY(!opensWithoutReader(m_path));
+    QCOMPARE(readAll(m_path), m_reference);
+}
 
-    void TestReadCache::unwritableFolderStillReads()
-    {
-        // A cache folder that cannot be made: its parent is a file.
-        const QString blocker = m_dir->filePath(QStringLiteral("not-a-folder"));
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        qputenv("XDG_CACHE_HOME", blocker.toUtf8());
-        QCOMPARE(readAll(m_path), m_reference);
-        QCOMPARE(readAll(m_path), m_reference);
-        QVERIFY(!opensWithoutReader(m_path));
-    }
+void TestReadCache::unwritableFolderStillReads()
+{
+    // A cache folder that cannot be made: its parent is a file.
+    const QString blocker = m_dir->filePath(QStringLiteral("not-a-folder"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    QCOMPARE(readAll(m_path), m_reference);
+    QCOMPARE(readAll(m_path), m_reference);
+    QVERIFY(!opensWithoutReader(m_path));
+}
 
-    QTEST_MAIN(TestReadCache)
+QTEST_MAIN(TestReadCache)
 #include "tst_readcache.moc"
