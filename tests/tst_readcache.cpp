@@ -28,12 +28,19 @@ const QStringList kStatements = {
                    "WHERE Palavra_Chave LIKE '%automov%' ORDER BY Descricao_Cla"),
 };
 
+// A connection to the file, open.
+struct OpenConnection : Connection {
+    explicit OpenConnection(const QString &path)
+    {
+        setConnectionString(testdb::connectionStringFor(path));
+        open();
+    }
+};
+
 // Every row of every statement, with the columns' names and kinds, as text.
 QStringList readAll(const QString &path)
 {
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(path));
-    connection.open();
+    OpenConnection connection(path);
     QStringList lines;
     for (const QString &statement : kStatements) {
         const ResultSet result = connection.execute(statement);
@@ -69,9 +76,7 @@ struct NoReader {
 // keyword index is built and kept.
 void searchAndIdle(const QString &path)
 {
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(path));
-    connection.open();
+    OpenConnection connection(path);
     for (const QString &statement : kStatements)
         connection.execute(statement);
     QElapsedTimer limit;
@@ -264,9 +269,7 @@ void TestReadCache::secondOpenReadsTheCache()
     QCOMPARE(cached, m_reference);
     // A table never read before still needs the reader.
     NoReader noReader;
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(m_path));
-    connection.open();
+    OpenConnection connection(m_path);
     QVERIFY_THROWS_EXCEPTION(DataError, connection.execute(QStringLiteral("SELECT * FROM ZELT_100_Classe")));
     // The user's file is only read.
     QVERIFY(file.seek(0));
@@ -374,9 +377,7 @@ void TestReadCache::keptIndexServesTheSearch()
     QCOMPARE(cached, m_reference);
 
     NoReader noReader;
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(m_path));
-    connection.open();
+    OpenConnection connection(m_path);
     const ResultSet found = connection.execute(kStatements.at(2));
     QVERIFY(found.rows.size() > 10);
     QCOMPARE(indexesBuilt(connection), 0);
@@ -425,9 +426,7 @@ void TestReadCache::keptIndexUnusable()
     if (!readerNeeded) {
         NoReader noReader;
         {
-            Connection connection;
-            connection.setConnectionString(testdb::connectionStringFor(m_path));
-            connection.open();
+            OpenConnection connection(m_path);
             connection.execute(kStatements.at(2));
             QCOMPARE(indexesBuilt(connection), 1);
             // The index built over the table read from the cache is kept in its place.
@@ -439,9 +438,7 @@ void TestReadCache::keptIndexUnusable()
         QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
         QVERIFY(opensWithoutReader(m_path, &lines));
         QCOMPARE(lines, m_reference);
-        Connection later;
-        later.setConnectionString(testdb::connectionStringFor(m_path));
-        later.open();
+        OpenConnection later(m_path);
         later.execute(kStatements.at(2));
         QCOMPARE(indexesBuilt(later), 0);
     }
@@ -530,9 +527,7 @@ void TestReadCache::notesComeBackFromTheCache()
     QVERIFY(writeKeepingTime(path, bytes, QDateTime::currentDateTime().addSecs(-60)));
 
     const auto read = [&path](QStringList &notes) {
-        Connection connection;
-        connection.setConnectionString(testdb::connectionStringFor(path));
-        connection.open();
+        OpenConnection connection(path);
         QStringList rows;
         const QString statement = QStringLiteral("SELECT ID, Field1 FROM Table1 WHERE ID <= 2 ORDER BY ID");
         for (int time = 0; time < 2; ++time)
@@ -555,9 +550,7 @@ void TestReadCache::notesComeBackFromTheCache()
 
 void TestReadCache::boundEvictsTheOldest()
 {
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(m_path));
-    connection.open();
+    OpenConnection connection(m_path);
     connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
     connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
     const QString oldest = cacheFileOf(QStringLiteral("ZELT_200_Atividade"));
@@ -572,9 +565,7 @@ void TestReadCache::boundEvictsTheOldest()
     QVERIFY(!cacheFileOf(QStringLiteral("ZELT_Sinonimo")).isEmpty());
     // What stays is still used; what left is read again.
     NoReader noReader;
-    Connection later;
-    later.setConnectionString(testdb::connectionStringFor(m_path));
-    later.open();
+    OpenConnection later(m_path);
     QCOMPARE(later.execute(QStringLiteral("SELECT count(*) FROM ZELT_200_Classe")).rows.size(), 1);
     QVERIFY_THROWS_EXCEPTION(DataError, later.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")));
 }
@@ -583,9 +574,7 @@ void TestReadCache::boundEvictsTheOldest()
 void TestReadCache::tableReadFromTheCacheCountsAsUsed()
 {
     {
-        Connection connection;
-        connection.setConnectionString(testdb::connectionStringFor(m_path));
-        connection.open();
+        OpenConnection connection(m_path);
         connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade"));
         connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe"));
     }
@@ -596,15 +585,11 @@ void TestReadCache::tableReadFromTheCacheCountsAsUsed()
     QVERIFY(setModified(unused, QDateTime::currentDateTime().addSecs(-60)));
     {
         NoReader noReader;
-        Connection connection;
-        connection.setConnectionString(testdb::connectionStringFor(m_path));
-        connection.open();
+        OpenConnection connection(m_path);
         QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Atividade")).rows.isEmpty());
     }
     ReadCache::setSizeLimit(QFileInfo(used).size() + QFileInfo(unused).size() + 100);
-    Connection connection;
-    connection.setConnectionString(testdb::connectionStringFor(m_path));
-    connection.open();
+    OpenConnection connection(m_path);
     connection.execute(QStringLiteral("SELECT * FROM ZELT_Sinonimo"));
     QVERIFY(QFile::exists(used));
     QVERIFY(!QFile::exists(unused));
