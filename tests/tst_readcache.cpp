@@ -2,6 +2,7 @@
 // reads them from there without the reader child; any change of the file, any damage of the cache
 // sends it back to the reader.
 #include "TestPaths.h"
+#include "support/PermissionsHonoured.h"
 #include "support/TestDatabase.h"
 
 #include "data/Connection.h"
@@ -195,6 +196,16 @@ bool writeKeepingTime(const QString &path, const QByteArray &bytes, const QDateT
            file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
+QStringList filesUnder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    files.sort();
+    return files;
+}
+
 } // namespace
 
 class TestReadCache : public QObject
@@ -220,6 +231,7 @@ private Q_SLOTS:
     void tableReadFromTheCacheCountsAsUsed();
     void boundBelowATableKeepsNothing();
     void unwritableFolderStillReads();
+    void readOnlyFolderStillReads();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -251,6 +263,10 @@ void TestReadCache::init()
 
 void TestReadCache::cleanup()
 {
+    const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    QFile::setPermissions(ReadCache::folder(), writable);
+    for (const QString &file : filesUnder(ReadCache::folder()))
+        QFile::setPermissions(QFileInfo(file).path(), writable);
     ReadCache::setSizeLimit(qint64(1) << 30);
     qputenv("XDG_CACHE_HOME", m_cacheHome.path().toUtf8());
 }
@@ -617,6 +633,39 @@ void TestReadCache::unwritableFolderStillReads()
     QCOMPARE(readAll(m_path), m_reference);
     QCOMPARE(readAll(m_path), m_reference);
     QVERIFY(!opensWithoutReader(m_path));
+}
+
+// A cache folder the user may read but not write: what it holds still serves, nothing is added,
+// and a changed file is read again without a complaint.
+void TestReadCache::readOnlyFolderStillReads()
+{
+    const QString folder = ReadCache::folder();
+    QVERIFY(QDir().mkpath(folder));
+    const auto readOnly = QFile::ReadOwner | QFile::ExeOwner;
+    QVERIFY(QFile::setPermissions(folder, readOnly));
+    {
+        const PermissionsHonoured honoured;
+        QVERIFY2(honoured.error().isEmpty(), qPrintable(honoured.error()));
+        QCOMPARE(readAll(m_path), m_reference);
+        QVERIFY(!opensWithoutReader(m_path));
+        QCOMPARE(filesUnder(folder), QStringList());
+    }
+
+    QVERIFY(QFile::setPermissions(folder, readOnly | QFile::WriteOwner));
+    QCOMPARE(readAll(m_path), m_reference);
+    const QStringList kept = filesUnder(folder);
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(QFile::setPermissions(folder, readOnly));
+    for (const QString &file : kept)
+        QVERIFY(QFile::setPermissions(QFileInfo(file).path(), readOnly));
+    const PermissionsHonoured honoured;
+    QVERIFY2(honoured.error().isEmpty(), qPrintable(honoured.error()));
+    QVERIFY(opensWithoutReader(m_path));
+
+    QVERIFY(setModified(m_path, QFileInfo(m_path).lastModified().addSecs(-3600)));
+    QVERIFY(!opensWithoutReader(m_path));
+    QCOMPARE(readAll(m_path), m_reference);
+    QCOMPARE(filesUnder(folder), kept);
 }
 
 QTEST_MAIN(TestReadCache)
