@@ -7,6 +7,7 @@
 #include "data/MdbReader.h"
 #include "data/RowView.h"
 #include "data/ReadCache.h"
+#include "data/TableReadTurn.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -342,14 +343,25 @@ void DatabaseEngine::importTables(const QStringList &names)
         if (table == m_accessTables.constEnd())
             continue;
         if (!m_importedTables.contains(folded)) {
-            QString indexSchema;
-            if (m_readCache->load(m_db, table.value(), m_notes, &indexSchema)) {
+            const auto loadCached = [this, &table] {
+                QString indexSchema;
+                if (!m_readCache->load(m_db, table.value(), m_notes, &indexSchema))
+                    return false;
                 if (!indexSchema.isEmpty())
                     m_keywordIndex->adopt(table.value(), indexSchema, ReadCache::keywordIndexName());
-            } else {
-                const qsizetype notesBefore = m_notes.size();
-                importTable(table.value());
-                m_readCache->store(m_db, table.value(), m_notes.mid(notesBefore));
+                return true;
+            };
+            if (!loadCached()) {
+                // Another engine of this program reading it now keeps it in the cache: wait for that
+                // rather than read it a second time.
+                std::optional<TableReadTurn> turn;
+                if (m_readCache->usable())
+                    turn.emplace(m_path, table.value());
+                if (!(turn && turn->waited() && loadCached())) {
+                    const qsizetype notesBefore = m_notes.size();
+                    importTable(table.value());
+                    m_readCache->store(m_db, table.value(), m_notes.mid(notesBefore));
+                }
             }
             m_importedTables.insert(folded);
         }

@@ -23,6 +23,9 @@ class ReadCache
 public:
     explicit ReadCache(const QString &accessPath);
 
+    // Whether there is a cache folder for the file at all (writing to it may still fail).
+    bool usable() const { return !m_dir.isEmpty(); }
+
     // The file's tables as recorded for its key; none when there is no matching record.
     std::optional<QStringList> tables() const;
     void rememberTables(const QStringList &tables);

@@ -232,6 +232,7 @@ private Q_SLOTS:
     void boundBelowATableKeepsNothing();
     void unwritableFolderStillReads();
     void readOnlyFolderStillReads();
+    void enginesReadingTogetherReadOnce();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -666,6 +667,53 @@ void TestReadCache::readOnlyFolderStillReads()
     QVERIFY(!opensWithoutReader(m_path));
     QCOMPARE(readAll(m_path), m_reference);
     QCOMPARE(filesUnder(folder), kept);
+}
+
+// Two engines of the program (the window's and the search vocabulary's) asking for the same table
+// at once: one reader reads it, the other takes it from the cache, and both have every row.
+void TestReadCache::enginesReadingTogetherReadOnce()
+{
+    const QString log = m_dir->filePath(QStringLiteral("reads.log"));
+    const QString script = m_dir->filePath(QStringLiteral("counting-reader"));
+    QFile wrapper(script);
+    QVERIFY(wrapper.open(QIODevice::WriteOnly));
+    // Slow to start, so that both engines ask before either has the table.
+    wrapper.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\nsleep 1\nexec '%2' \"$@\"\n")
+                      .arg(log, MdbReader::helperPath())
+                      .toUtf8());
+    wrapper.close();
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    MdbReader::setHelperPath(script);
+    const auto restore = qScopeGuard([] { MdbReader::setHelperPath(QString()); });
+
+    const QString statement = kStatements.last();
+    QStringList answers[2];
+    QString errors[2];
+    QThread *threads[2];
+    for (int i = 0; i < 2; ++i) {
+        threads[i] = QThread::create([&, i] {
+            try {
+                OpenConnection connection(m_path);
+                for (const QVector<QVariant> &row : connection.execute(statement).rows)
+                    answers[i].append(row.value(0).toString() + row.value(1).toString());
+            } catch (const DataError &error) {
+                errors[i] = error.message();
+            }
+        });
+        threads[i]->start();
+    }
+    for (QThread *thread : threads) {
+        QVERIFY(thread->wait(120000));
+        delete thread;
+    }
+    QCOMPARE(errors[0], QString());
+    QCOMPARE(errors[1], QString());
+    QVERIFY(answers[0].size() > 10);
+    QCOMPARE(answers[1], answers[0]);
+    QFile reads(log);
+    QVERIFY(reads.open(QIODevice::ReadOnly));
+    const QStringList started = QString::fromUtf8(reads.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(started.filter(QStringLiteral("ZELT_200_Atividade")).size(), 1);
 }
 
 QTEST_MAIN(TestReadCache)
