@@ -81,6 +81,7 @@ private Q_SLOTS:
     void foldedAsTheComparisonFolds();
     void largeTableIndexedInSlices();
     void changedByAnotherConnection();
+    void copiedIndexAnswersAsTheOriginal();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -354,6 +355,66 @@ void TestKeywordIndex::changedByAnotherConnection()
     const std::string rewritten = index.rewrite(sql);
     QVERIFY(rewritten != sql);
     QCOMPARE(rowids(reader, rewritten), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+
+    // A change while a large table's index is half built: the half is dropped, not left in memory,
+    // and the statements scan, finding the new row.
+    QCOMPARE(sqlite3_exec(writer,
+                          "CREATE TABLE big (Palavra_Chave TEXT);"
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+                          " INSERT INTO big SELECT '|palavra' || (i % 50) || '|' FROM n",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3 *second = nullptr;
+    QCOMPARE(sqlite3_open_v2(path.constData(), &second, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    const auto closeSecond = qScopeGuard([second] { sqlite3_close(second); });
+    QVERIFY(registerAccessFunctions(second) && KeywordIndex::registerFunctions(second));
+    KeywordIndex slices(second, 1000);
+    const std::string onBig = "SELECT rowid FROM big WHERE Palavra_Chave LIKE '%|palavra7|%'";
+    QCOMPARE(slices.rewrite(onBig), onBig);
+    QVERIFY(slices.building());
+    QCOMPARE(sqlite3_exec(writer, "INSERT INTO big VALUES ('|palavra7|nova|')", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    slices.buildStep();
+    QVERIFY(!slices.building());
+    QCOMPARE(rowids(second, "SELECT count(*) FROM temp.sqlite_master"), QStringList{QStringLiteral("0")});
+    QCOMPARE(rowids(second, slices.rewrite(onBig)).size(), 61);
+}
+
+// An index copied into another schema, as a cache file keeps it beside its table, serves the
+// table as the one built did. Copying an index that is not there fails: an empty copy would hide
+// every row from the searches that trust it.
+void TestKeywordIndex::copiedIndexAnswersAsTheOriginal()
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    QVERIFY(registerAccessFunctions(db) && KeywordIndex::registerFunctions(db));
+    QCOMPARE(sqlite3_exec(db,
+                          "CREATE TABLE t (Palavra_Chave TEXT);"
+                          "INSERT INTO t (rowid, Palavra_Chave) VALUES (4, '|VENDA|carros|'), (9, '|soja|'),"
+                          " (11, '|Venda|soja|'), (30, NULL);"
+                          "ATTACH ':memory:' AS kept",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const std::string sql = "SELECT rowid FROM t WHERE Palavra_Chave LIKE '%|venda|%'";
+    KeywordIndex built(db);
+    QVERIFY(built.rewrite(sql) != sql);
+    const QVector<KeywordIndex::Built> made = built.takeBuilt();
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(made.first().table, QStringLiteral("t"));
+    QVERIFY(KeywordIndex::copyIndex(db, made.first().name, QStringLiteral("kept"), QStringLiteral("copia")));
+
+    KeywordIndex adopting(db);
+    adopting.adopt(QStringLiteral("T"), QStringLiteral("kept"), QStringLiteral("copia"));
+    const std::string rewritten = adopting.rewrite(sql);
+    QVERIFY2(rewritten.find("\"kept\".\"copia\"") != std::string::npos, rewritten.c_str());
+    QCOMPARE(rowids(db, rewritten), (QStringList{QStringLiteral("4"), QStringLiteral("11")}));
+    QCOMPARE(rowids(db, sql), rowids(db, rewritten));
+    QVERIFY(!adopting.building());
+    QVERIFY(adopting.takeBuilt().isEmpty());
+
+    QVERIFY(!KeywordIndex::copyIndex(db, QStringLiteral("zelt_keyword_index_99"), QStringLiteral("kept"),
+                                     QStringLiteral("vazia")));
 }
 
 QTEST_GUILESS_MAIN(TestKeywordIndex)
