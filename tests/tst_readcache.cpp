@@ -220,6 +220,7 @@ private Q_SLOTS:
     void tableReadFromTheCacheCountsAsUsed();
     void boundBelowATableKeepsNothing();
     void unwritableFolderStillReads();
+    void folderRemovedWhileOpen();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -617,6 +618,20 @@ void TestReadCache::unwritableFolderStillReads()
     QCOMPARE(readAll(m_path), m_reference);
     QCOMPARE(readAll(m_path), m_reference);
     QVERIFY(!opensWithoutReader(m_path));
+}
+
+// The cache folder removed while the file is open (caches cleared meanwhile): the next table read
+// is kept all the same.
+void TestReadCache::folderRemovedWhileOpen()
+{
+    OpenConnection connection(m_path);
+    QVERIFY(QDir(ReadCache::folder()).exists());
+    QVERIFY(QDir(ReadCache::folder()).removeRecursively());
+    QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe")).rows.isEmpty());
+    QVERIFY(!cacheFileOf(QStringLiteral("ZELT_200_Classe")).isEmpty());
+    NoReader noReader;
+    OpenConnection later(m_path);
+    QVERIFY(!later.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe")).rows.isEmpty());
 }
 
 QTEST_MAIN(TestReadCache)
