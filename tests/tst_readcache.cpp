@@ -6,8 +6,10 @@
 
 #include "data/Connection.h"
 #include "data/DataError.h"
+#include "data/KeywordIndex.h"
 #include "data/MdbReader.h"
 #include "data/ReadCache.h"
+#include "data/SqliteFunctions.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -212,6 +214,7 @@ private Q_SLOTS:
     void keptIndexServesTheSearch();
     void keptIndexUnusable_data();
     void keptIndexUnusable();
+    void smallTableKeepsItsIndex();
     void keyCoversTheCataloguePages_data();
     void keyCoversTheCataloguePages();
     void unreadableFileIsNeverCached();
@@ -443,6 +446,72 @@ void TestReadCache::keptIndexUnusable()
         later.execute(kStatements.at(2));
         QCOMPARE(indexesBuilt(later), 0);
     }
+}
+
+// A table too small to be used in place keeps its keyword index all the same: the next run
+// searches through the kept index, building none, with the rows of the plain scan.
+void TestReadCache::smallTableKeepsItsIndex()
+{
+    const QString path = m_dir->filePath(QStringLiteral("pequeno.mdb"));
+    QVERIFY(writeKeepingTime(path, madeUpFile(false, false), QDateTime::currentDateTime().addSecs(-60)));
+    const QString table = QStringLiteral("Pequena");
+    const std::string search = "SELECT rowid FROM Pequena WHERE Palavra_Chave LIKE '%|venda|%'";
+    const auto rowids = [](sqlite3 *db, const std::string &sql) {
+        QStringList found;
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return QStringList{QString::fromUtf8(sqlite3_errmsg(db))};
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            found.append(QString::number(sqlite3_column_int64(statement, 0)));
+        sqlite3_finalize(statement);
+        return found;
+    };
+    const auto openMemory = [] {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                        nullptr);
+        return db;
+    };
+    sqlite3 *first = openMemory();
+    auto closeFirst = qScopeGuard([first] { sqlite3_close(first); });
+    QVERIFY(registerAccessFunctions(first) && KeywordIndex::registerFunctions(first));
+    QCOMPARE(sqlite3_exec(first,
+                          "CREATE TABLE Pequena (Codigo TEXT, Palavra_Chave TEXT);"
+                          "INSERT INTO Pequena (rowid, Codigo, Palavra_Chave) VALUES (3, 'a', '|VENDA|carros|'),"
+                          " (8, 'b', '|soja|'), (20, 'c', '|outra|venda|'), (21, 'd', NULL)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const QStringList plain = rowids(first, search);
+    QCOMPARE(plain, (QStringList{QStringLiteral("3"), QStringLiteral("20")}));
+    {
+        ReadCache cache(path);
+        cache.rememberTables({table});
+        cache.store(first, table, {});
+        KeywordIndex index(first);
+        QVERIFY(index.rewrite(search) != search);
+        const QVector<KeywordIndex::Built> built = index.takeBuilt();
+        QCOMPARE(built.size(), 1);
+        cache.storeKeywordIndex(first, table, built.first().name);
+    }
+    closeFirst.dismiss();
+    sqlite3_close(first);
+    QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
+    QVERIFY(QFileInfo(cacheFileOf(table)).size() < (1 << 20));
+
+    sqlite3 *later = openMemory();
+    const auto closeLater = qScopeGuard([later] { sqlite3_close(later); });
+    QVERIFY(registerAccessFunctions(later) && KeywordIndex::registerFunctions(later));
+    ReadCache cache(path);
+    QStringList notes;
+    QString schema;
+    QVERIFY(cache.load(later, table, notes, &schema));
+    QVERIFY(!schema.isEmpty());
+    KeywordIndex index(later);
+    index.adopt(table, schema, ReadCache::keywordIndexName());
+    const std::string rewritten = index.rewrite(search);
+    QVERIFY(rewritten != search);
+    QVERIFY(index.takeBuilt().isEmpty());
+    QCOMPARE(rowids(later, rewritten), plain);
 }
 
 void TestReadCache::keyCoversTheCataloguePages_data()
