@@ -80,6 +80,7 @@ private Q_SLOTS:
     void statementsLeftToTheScan();
     void foldedAsTheComparisonFolds();
     void largeTableIndexedInSlices();
+    void largeTableFinishedWhileIdle();
     void changedByAnotherConnection();
     void copiedIndexAnswersAsTheOriginal();
 
@@ -327,6 +328,44 @@ void TestKeywordIndex::largeTableIndexedInSlices()
     const QStringList plain = rowids(db, sql);
     QCOMPARE(plain.size(), 240);
     QCOMPARE(rowids(db, rewritten), plain);
+}
+
+// Through the engine, a table too large to index at once is finished while the program is idle,
+// slice after slice, without another statement: then the search uses it, with the same rows.
+void TestKeywordIndex::largeTableFinishedWhileIdle()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grande.sqlite"));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    const int made =
+        sqlite3_exec(db,
+                     "CREATE TABLE t (Codigo TEXT, Palavra_Chave TEXT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 26000)"
+                     " INSERT INTO t SELECT i, '|palavra' || (i % 100) || '|' FROM n",
+                     nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(made, SQLITE_OK);
+
+    const std::unique_ptr<DatabaseEngine> engine = DatabaseEngine::open(path);
+    const QString search = QStringLiteral("SELECT Codigo FROM t WHERE Palavra_Chave LIKE '%|palavra7|%'");
+    const ResultSet scanned = engine->execute(search);
+    QCOMPARE(scanned.rows.size(), 260);
+    QVERIFY(engine->keywordIndexBuilding());
+    QElapsedTimer limit;
+    limit.start();
+    while (engine->keywordIndexBuilding() && limit.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QVERIFY(!engine->keywordIndexBuilding());
+    // Whole: every row's keywords are in it, the last slice's too.
+    QCOMPARE(engine
+                 ->execute(QStringLiteral("SELECT count(*) FROM temp.zelt_keyword_index_1 WHERE "
+                                          "zelt_keyword_index_1 MATCH '\"a7|\"'"))
+                 .rows.at(0)
+                 .at(0)
+                 .toInt(),
+             260);
+    QCOMPARE(engine->execute(search).rows, scanned.rows);
 }
 
 // Another program writing to the file makes the index stale: it is built again, and the new row
