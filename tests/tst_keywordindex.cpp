@@ -454,6 +454,9 @@ void TestKeywordIndex::copiedIndexAnswersAsTheOriginal()
 
     QVERIFY(!KeywordIndex::copyIndex(db, QStringLiteral("zelt_keyword_index_99"), QStringLiteral("kept"),
                                      QStringLiteral("vazia")));
+    // Nor is one copied over an index already there, which keeps serving.
+    QVERIFY(!KeywordIndex::copyIndex(db, made.first().name, QStringLiteral("kept"), QStringLiteral("copia")));
+    QCOMPARE(rowids(db, rewritten), (QStringList{QStringLiteral("4"), QStringLiteral("11")}));
 }
 
 QTEST_GUILESS_MAIN(TestKeywordIndex)
