@@ -486,12 +486,13 @@ void TestReadCache::smallTableKeepsItsIndex()
     sqlite3 *first = openMemory();
     QVERIFY(first);
     auto closeFirst = qScopeGuard([first] { sqlite3_close(first); });
-    QCOMPARE(sqlite3_exec(first,
-                          "CREATE TABLE Pequena (Codigo TEXT, Palavra_Chave TEXT);"
-                          "INSERT INTO Pequena (rowid, Codigo, Palavra_Chave) VALUES (3, 'a', '|VENDA|carros|'),"
-                          " (8, 'b', '|soja|'), (20, 'c', '|outra|venda|'), (21, 'd', NULL)",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    QCOMPARE(
+        sqlite3_exec(first,
+                     "CREATE TABLE Pequena (Codigo TEXT, Palavra_Chave TEXT);"
+                     "INSERT INTO Pequena (rowid, Codigo, Palavra_Chave) VALUES (3, 'a', '|VENDA|carros|'),"
+                     " (8, 'b', '|soja|'), (20, 'c', '|outra|venda|'), (21, 'd', NULL)",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     const QStringList plain = rowids(first, search);
     QCOMPARE(plain, (QStringList{QStringLiteral("3"), QStringLiteral("20")}));
     {
@@ -550,11 +551,12 @@ void TestReadCache::fromAMegabyteUsedInPlace()
     // Rows of a page each, added until the kept file is a megabyte.
     qint64 size = keptSize();
     for (int row = 201; size < (1 << 20) && row < 400; ++row) {
-        QCOMPARE(sqlite3_exec(source,
-                              qPrintable(QStringLiteral("INSERT INTO Grande VALUES (%1, printf('%.3000c', 'x'))")
-                                             .arg(row)),
-                              nullptr, nullptr, nullptr),
-                 SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(
+                source,
+                qPrintable(QStringLiteral("INSERT INTO Grande VALUES (%1, printf('%.3000c', 'x'))").arg(row)),
+                nullptr, nullptr, nullptr),
+            SQLITE_OK);
         size = keptSize();
     }
     QCOMPARE(size, qint64(1 << 20));
@@ -566,7 +568,8 @@ void TestReadCache::fromAMegabyteUsedInPlace()
         if (!db || !ReadCache(path).load(db, table, notes))
             return QStringLiteral("not loaded");
         rows = rowids(db, "SELECT Codigo FROM Grande ORDER BY rowid");
-        return rowids(db, "SELECT schema FROM pragma_table_list WHERE name = 'Grande'").join(QLatin1Char(','));
+        return rowids(db, "SELECT schema FROM pragma_table_list WHERE name = 'Grande'")
+            .join(QLatin1Char(','));
     };
     QStringList rows;
     QCOMPARE(loadedInto(rows), QStringLiteral("zelt_table_1"));
