@@ -24,7 +24,8 @@ struct sqlite3;
 class KeywordIndex
 {
 public:
-    // rowsAtOnce: a table of up to this many rows is indexed whole on its first statement.
+    // rowsAtOnce: a table of fewer rows than this is indexed whole on its first statement; one of
+    // this many or more a slice at a time.
     explicit KeywordIndex(sqlite3 *db, int rowsAtOnce = 20000);
     KeywordIndex(const KeywordIndex &) = delete;
     KeywordIndex &operator=(const KeywordIndex &) = delete;

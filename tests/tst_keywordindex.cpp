@@ -80,7 +80,9 @@ private Q_SLOTS:
     void statementsLeftToTheScan();
     void foldedAsTheComparisonFolds();
     void largeTableIndexedInSlices();
+    void largeTableFinishedWhileIdle();
     void changedByAnotherConnection();
+    void copiedIndexAnswersAsTheOriginal();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -328,6 +330,44 @@ void TestKeywordIndex::largeTableIndexedInSlices()
     QCOMPARE(rowids(db, rewritten), plain);
 }
 
+// Through the engine, a table too large to index at once is finished while the program is idle,
+// slice after slice, without another statement: then the search uses it, with the same rows.
+void TestKeywordIndex::largeTableFinishedWhileIdle()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grande.sqlite"));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    const int made =
+        sqlite3_exec(db,
+                     "CREATE TABLE t (Codigo TEXT, Palavra_Chave TEXT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 26000)"
+                     " INSERT INTO t SELECT i, '|palavra' || (i % 100) || '|' FROM n",
+                     nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(made, SQLITE_OK);
+
+    const std::unique_ptr<DatabaseEngine> engine = DatabaseEngine::open(path);
+    const QString search = QStringLiteral("SELECT Codigo FROM t WHERE Palavra_Chave LIKE '%|palavra7|%'");
+    const ResultSet scanned = engine->execute(search);
+    QCOMPARE(scanned.rows.size(), 260);
+    QVERIFY(engine->keywordIndexBuilding());
+    QElapsedTimer limit;
+    limit.start();
+    while (engine->keywordIndexBuilding() && limit.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QVERIFY(!engine->keywordIndexBuilding());
+    // Whole: every row's keywords are in it, the last slice's too.
+    QCOMPARE(engine
+                 ->execute(QStringLiteral("SELECT count(*) FROM temp.zelt_keyword_index_1 WHERE "
+                                          "zelt_keyword_index_1 MATCH '\"a7|\"'"))
+                 .rows.at(0)
+                 .at(0)
+                 .toInt(),
+             260);
+    QCOMPARE(engine->execute(search).rows, scanned.rows);
+}
+
 // Another program writing to the file makes the index stale: it is built again, and the new row
 // is found.
 void TestKeywordIndex::changedByAnotherConnection()
@@ -354,6 +394,69 @@ void TestKeywordIndex::changedByAnotherConnection()
     const std::string rewritten = index.rewrite(sql);
     QVERIFY(rewritten != sql);
     QCOMPARE(rowids(reader, rewritten), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+
+    // A change while a large table's index is half built: the half is dropped, not left in memory,
+    // and the statements scan, finding the new row.
+    QCOMPARE(sqlite3_exec(writer,
+                          "CREATE TABLE big (Palavra_Chave TEXT);"
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+                          " INSERT INTO big SELECT '|palavra' || (i % 50) || '|' FROM n",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3 *second = nullptr;
+    QCOMPARE(sqlite3_open_v2(path.constData(), &second, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    const auto closeSecond = qScopeGuard([second] { sqlite3_close(second); });
+    QVERIFY(registerAccessFunctions(second) && KeywordIndex::registerFunctions(second));
+    KeywordIndex slices(second, 1000);
+    const std::string onBig = "SELECT rowid FROM big WHERE Palavra_Chave LIKE '%|palavra7|%'";
+    QCOMPARE(slices.rewrite(onBig), onBig);
+    QVERIFY(slices.building());
+    QCOMPARE(sqlite3_exec(writer, "INSERT INTO big VALUES ('|palavra7|nova|')", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    slices.buildStep();
+    QVERIFY(!slices.building());
+    QCOMPARE(rowids(second, "SELECT count(*) FROM temp.sqlite_master"), QStringList{QStringLiteral("0")});
+    QCOMPARE(rowids(second, slices.rewrite(onBig)).size(), 61);
+}
+
+// An index copied into another schema, as a cache file keeps it beside its table, serves the
+// table as the one built did. Copying an index that is not there fails: an empty copy would hide
+// every row from the searches that trust it.
+void TestKeywordIndex::copiedIndexAnswersAsTheOriginal()
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const auto close = qScopeGuard([db] { sqlite3_close(db); });
+    QVERIFY(registerAccessFunctions(db) && KeywordIndex::registerFunctions(db));
+    QCOMPARE(sqlite3_exec(db,
+                          "CREATE TABLE t (Palavra_Chave TEXT);"
+                          "INSERT INTO t (rowid, Palavra_Chave) VALUES (4, '|VENDA|carros|'), (9, '|soja|'),"
+                          " (11, '|Venda|soja|'), (30, NULL);"
+                          "ATTACH ':memory:' AS kept",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const std::string sql = "SELECT rowid FROM t WHERE Palavra_Chave LIKE '%|venda|%'";
+    KeywordIndex built(db);
+    QVERIFY(built.rewrite(sql) != sql);
+    const QVector<KeywordIndex::Built> made = built.takeBuilt();
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(made.first().table, QStringLiteral("t"));
+    QVERIFY(KeywordIndex::copyIndex(db, made.first().name, QStringLiteral("kept"), QStringLiteral("copia")));
+
+    KeywordIndex adopting(db);
+    adopting.adopt(QStringLiteral("T"), QStringLiteral("kept"), QStringLiteral("copia"));
+    const std::string rewritten = adopting.rewrite(sql);
+    QVERIFY2(rewritten.find("\"kept\".\"copia\"") != std::string::npos, rewritten.c_str());
+    QCOMPARE(rowids(db, rewritten), (QStringList{QStringLiteral("4"), QStringLiteral("11")}));
+    QCOMPARE(rowids(db, sql), rowids(db, rewritten));
+    QVERIFY(!adopting.building());
+    QVERIFY(adopting.takeBuilt().isEmpty());
+
+    QVERIFY(!KeywordIndex::copyIndex(db, QStringLiteral("zelt_keyword_index_99"), QStringLiteral("kept"),
+                                     QStringLiteral("vazia")));
+    // Nor is one copied over an index already there, which keeps serving.
+    QVERIFY(!KeywordIndex::copyIndex(db, made.first().name, QStringLiteral("kept"), QStringLiteral("copia")));
+    QCOMPARE(rowids(db, rewritten), (QStringList{QStringLiteral("4"), QStringLiteral("11")}));
 }
 
 QTEST_GUILESS_MAIN(TestKeywordIndex)

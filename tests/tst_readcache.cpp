@@ -7,8 +7,10 @@
 
 #include "data/Connection.h"
 #include "data/DataError.h"
+#include "data/KeywordIndex.h"
 #include "data/MdbReader.h"
 #include "data/ReadCache.h"
+#include "data/SqliteFunctions.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -206,6 +208,32 @@ QStringList filesUnder(const QString &folder)
     return files;
 }
 
+// The first column of every row, as text; or the error.
+QStringList rowids(sqlite3 *db, const std::string &sql)
+{
+    QStringList found;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        return QStringList{QString::fromUtf8(sqlite3_errmsg(db))};
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        found.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+    sqlite3_finalize(statement);
+    return found;
+}
+
+// A database in memory as the engine opens one (cache files are attached by URI), with the
+// keyword functions.
+sqlite3 *openMemory()
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);
+    if (db && !(registerAccessFunctions(db) && KeywordIndex::registerFunctions(db))) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
 } // namespace
 
 class TestReadCache : public QObject
@@ -223,6 +251,8 @@ private Q_SLOTS:
     void keptIndexServesTheSearch();
     void keptIndexUnusable_data();
     void keptIndexUnusable();
+    void smallTableKeepsItsIndex();
+    void fromAMegabyteUsedInPlace();
     void keyCoversTheCataloguePages_data();
     void keyCoversTheCataloguePages();
     void unreadableFileIsNeverCached();
@@ -233,6 +263,7 @@ private Q_SLOTS:
     void unwritableFolderStillReads();
     void readOnlyFolderStillReads();
     void enginesReadingTogetherReadOnce();
+    void folderRemovedWhileOpen();
 
 private:
     QTemporaryDir m_cacheHome;
@@ -459,6 +490,114 @@ void TestReadCache::keptIndexUnusable()
         later.execute(kStatements.at(2));
         QCOMPARE(indexesBuilt(later), 0);
     }
+}
+
+// A table too small to be used in place keeps its keyword index all the same: the next run
+// searches through the kept index, building none, with the rows of the plain scan.
+void TestReadCache::smallTableKeepsItsIndex()
+{
+    const QString path = m_dir->filePath(QStringLiteral("pequeno.mdb"));
+    QVERIFY(writeKeepingTime(path, madeUpFile(false, false), QDateTime::currentDateTime().addSecs(-60)));
+    const QString table = QStringLiteral("Pequena");
+    const std::string search = "SELECT rowid FROM Pequena WHERE Palavra_Chave LIKE '%|venda|%'";
+    sqlite3 *first = openMemory();
+    QVERIFY(first);
+    auto closeFirst = qScopeGuard([first] { sqlite3_close(first); });
+    QCOMPARE(
+        sqlite3_exec(first,
+                     "CREATE TABLE Pequena (Codigo TEXT, Palavra_Chave TEXT);"
+                     "INSERT INTO Pequena (rowid, Codigo, Palavra_Chave) VALUES (3, 'a', '|VENDA|carros|'),"
+                     " (8, 'b', '|soja|'), (20, 'c', '|outra|venda|'), (21, 'd', NULL)",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const QStringList plain = rowids(first, search);
+    QCOMPARE(plain, (QStringList{QStringLiteral("3"), QStringLiteral("20")}));
+    {
+        ReadCache cache(path);
+        cache.rememberTables({table});
+        cache.store(first, table, {});
+        KeywordIndex index(first);
+        QVERIFY(index.rewrite(search) != search);
+        const QVector<KeywordIndex::Built> built = index.takeBuilt();
+        QCOMPARE(built.size(), 1);
+        cache.storeKeywordIndex(first, table, built.first().name);
+    }
+    closeFirst.dismiss();
+    sqlite3_close(first);
+    QVERIFY(recordOf(table).value(QStringLiteral("index")).toBool());
+    QVERIFY(QFileInfo(cacheFileOf(table)).size() < (1 << 20));
+
+    sqlite3 *later = openMemory();
+    QVERIFY(later);
+    const auto closeLater = qScopeGuard([later] { sqlite3_close(later); });
+    ReadCache cache(path);
+    QStringList notes;
+    QString schema;
+    QVERIFY(cache.load(later, table, notes, &schema));
+    QVERIFY(!schema.isEmpty());
+    KeywordIndex index(later);
+    index.adopt(table, schema, ReadCache::keywordIndexName());
+    const std::string rewritten = index.rewrite(search);
+    QVERIFY(rewritten != search);
+    QVERIFY(index.takeBuilt().isEmpty());
+    QCOMPARE(rowids(later, rewritten), plain);
+}
+
+// A table's file from a megabyte on is used where it is rather than copied into memory; one a page
+// smaller is copied. Either way the rows are those kept.
+void TestReadCache::fromAMegabyteUsedInPlace()
+{
+    const QString path = m_dir->filePath(QStringLiteral("grande.mdb"));
+    QVERIFY(writeKeepingTime(path, madeUpFile(false, false), QDateTime::currentDateTime().addSecs(-60)));
+    const QString table = QStringLiteral("Grande");
+    sqlite3 *source = openMemory();
+    QVERIFY(source);
+    const auto closeSource = qScopeGuard([source] { sqlite3_close(source); });
+    QCOMPARE(sqlite3_exec(source,
+                          "CREATE TABLE Grande (Codigo INTEGER, Texto TEXT);"
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                          " INSERT INTO Grande SELECT i, printf('%.3000c', 'x') FROM n",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    ReadCache cache(path);
+    cache.rememberTables({table});
+    const auto keptSize = [&] {
+        cache.store(source, table, {});
+        return QFileInfo(cacheFileOf(table)).size();
+    };
+    // Rows of a page each, added until the kept file is a megabyte.
+    qint64 size = keptSize();
+    for (int row = 201; size < (1 << 20) && row < 400; ++row) {
+        QCOMPARE(
+            sqlite3_exec(
+                source,
+                qPrintable(QStringLiteral("INSERT INTO Grande VALUES (%1, printf('%.3000c', 'x'))").arg(row)),
+                nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        size = keptSize();
+    }
+    QCOMPARE(size, qint64(1 << 20));
+    const QStringList all = rowids(source, "SELECT Codigo FROM Grande ORDER BY rowid");
+    const auto loadedInto = [&](QStringList &rows) {
+        sqlite3 *db = openMemory();
+        const auto close = qScopeGuard([db] { sqlite3_close(db); });
+        QStringList notes;
+        if (!db || !ReadCache(path).load(db, table, notes))
+            return QStringLiteral("not loaded");
+        rows = rowids(db, "SELECT Codigo FROM Grande ORDER BY rowid");
+        return rowids(db, "SELECT schema FROM pragma_table_list WHERE name = 'Grande'")
+            .join(QLatin1Char(','));
+    };
+    QStringList rows;
+    QCOMPARE(loadedInto(rows), QStringLiteral("zelt_table_1"));
+    QCOMPARE(rows, all);
+
+    QCOMPARE(sqlite3_exec(source, "DELETE FROM Grande WHERE rowid = (SELECT max(rowid) FROM Grande)", nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
+    QCOMPARE(keptSize(), qint64((1 << 20) - 4096));
+    QCOMPARE(loadedInto(rows), QStringLiteral("main"));
+    QCOMPARE(rows, all.mid(0, all.size() - 1));
 }
 
 void TestReadCache::keyCoversTheCataloguePages_data()
@@ -714,6 +853,20 @@ void TestReadCache::enginesReadingTogetherReadOnce()
     QVERIFY(reads.open(QIODevice::ReadOnly));
     const QStringList started = QString::fromUtf8(reads.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(started.filter(QStringLiteral("ZELT_200_Atividade")).size(), 1);
+}
+
+// The cache folder removed while the file is open (caches cleared meanwhile): the next table read
+// is kept all the same.
+void TestReadCache::folderRemovedWhileOpen()
+{
+    OpenConnection connection(m_path);
+    QVERIFY(QDir(ReadCache::folder()).exists());
+    QVERIFY(QDir(ReadCache::folder()).removeRecursively());
+    QVERIFY(!connection.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe")).rows.isEmpty());
+    QVERIFY(!cacheFileOf(QStringLiteral("ZELT_200_Classe")).isEmpty());
+    NoReader noReader;
+    OpenConnection later(m_path);
+    QVERIFY(!later.execute(QStringLiteral("SELECT * FROM ZELT_200_Classe")).rows.isEmpty());
 }
 
 QTEST_MAIN(TestReadCache)
