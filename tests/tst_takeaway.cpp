@@ -134,6 +134,7 @@ private slots:
     void suggestedNameOfACodeWithASlash();
     void headingStaysWithItsText();
     void noteDoesNotRepeatItsHeading();
+    void notesTakeTheFiveHeadedTexts();
     void printedItemStandsOutInBold();
     void sheetsFillDownToTheirFoot();
     void headingThatEndsTheTextPrints();
@@ -770,6 +771,28 @@ void TestTakeaway::noteDoesNotRepeatItsHeading()
     // A first line that goes on past the heading is the note's own text.
     QCOMPARE(notes[1].heading, QStringLiteral("Esta seção não compreende"));
     QCOMPARE(notes[1].text, QStringLiteral("Esta seção não compreende a mineração de cometas"));
+}
+
+// The five note texts go under their five headings, in order; a text past them has no heading and
+// is not printed, and fewer texts print what there is.
+void TestTakeaway::notesTakeTheFiveHeadedTexts()
+{
+    QStringList texts;
+    for (const char *text : {"cultivo de nuvens", "pesca em anéis", "poda de asteroides", "lavagem de luas",
+                             "tingimento de auroras", "texto sem título"})
+        texts.append(QString::fromUtf8(text));
+    const QVector<PrintedPage::Note> notes = printedNotes(3, texts);
+    QStringList printed;
+    for (const PrintedPage::Note &note : notes)
+        printed.append(note.heading + QLatin1Char(':') + note.text);
+    QCOMPARE(printed, QStringList({QStringLiteral("Notas Explicativas:cultivo de nuvens"),
+                                   QStringLiteral("Este grupo compreende:pesca em anéis"),
+                                   QStringLiteral("Este grupo compreende também:poda de asteroides"),
+                                   QStringLiteral("Este grupo não compreende:lavagem de luas"),
+                                   QStringLiteral("Notas:tingimento de auroras")}));
+    const QVector<PrintedPage::Note> two = printedNotes(3, texts.mid(0, 2));
+    QCOMPARE(two.size(), 2);
+    QCOMPARE(two[1].heading, QStringLiteral("Este grupo compreende"));
 }
 
 // On a level page the item's own line stands out in bold; its ancestors' lines do not.
