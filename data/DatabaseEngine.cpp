@@ -173,10 +173,21 @@ QVariant columnValue(const RowView &row, int column)
     }
 }
 
+// SQLite counts every allocation under one lock for the whole process: the window's engine and
+// the search vocabulary's, on its own thread, took turns at it for every row they sorted or read,
+// thousands of waits in the first search. Nothing here reads those counts. It can be turned off
+// only before SQLite starts; when something else started it first, it stays on.
+void stopCountingAllocations()
+{
+    static const int once = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    Q_UNUSED(once);
+}
+
 } // namespace
 
 std::unique_ptr<DatabaseEngine> DatabaseEngine::open(const QString &path)
 {
+    stopCountingAllocations();
     if (path.isEmpty())
         throw DataError(QStringLiteral("Cannot open database: the connection string names no Data Source"));
     const QFileInfo info(path);
