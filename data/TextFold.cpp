@@ -2,6 +2,7 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -193,6 +194,22 @@ int compareNoCase(std::string_view a, std::string_view b)
 
 int compareForSorting(std::string_view a, std::string_view b)
 {
+    // Rows sorted by class and description compare many equal codes and descriptions that open
+    // alike. Bytes the two share from the start are the same characters under every key: the
+    // keys are compared from the character where they part.
+    const size_t shorter = std::min(a.size(), b.size());
+    size_t from = 0;
+    while (from < shorter && a[from] == b[from])
+        ++from;
+    if (from == a.size() && from == b.size())
+        return 0;
+    const auto continues = [](std::string_view text, size_t at) {
+        return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    while (from > 0 && (continues(a, from) || continues(b, from)))
+        --from;
+    a.remove_prefix(from);
+    b.remove_prefix(from);
     if (const int primary = compareBy(a, b, baseChar))
         return primary;
     if (const int secondary = compareBy(a, b, foldChar))

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void compareNoCase_data();
     void compareNoCase();
     void sortingPutsAccentedWordsBesideTheirLetters();
+    void sortingAfterASharedStart_data();
+    void sortingAfterASharedStart();
 };
 
 void TestTextFold::likeMatches_data()
@@ -126,6 +128,38 @@ void TestTextFold::sortingPutsAccentedWordsBesideTheirLetters()
     });
     const std::vector<std::string> expected = {"Agua", "Água", "água", "azul", "Banco", "oca", "Óleo"};
     QCOMPARE(words, expected);
+}
+
+// Texts that open with the same bytes, parting at or inside a character: the order is the one
+// the whole texts give, character by character.
+void TestTextFold::sortingAfterASharedStart_data()
+{
+    QTest::addColumn<QByteArray>("left");
+    QTest::addColumn<QByteArray>("right");
+    QTest::addColumn<int>("sign");
+
+    QTest::newRow("the same") << QByteArray("0111-2 Cultivo") << QByteArray("0111-2 Cultivo") << 0;
+    QTest::newRow("one a start of the other") << QByteArray("venda") << QByteArray("venda de") << -1;
+    QTest::newRow("the other a start of one") << QByteArray("venda de") << QByteArray("venda") << 1;
+    QTest::newRow("case after the shared start") << QByteArray("vendaB") << QByteArray("vendab") << -1;
+    QTest::newRow("accent after the shared start") << QByteArray("ação") << QByteArray("acao") << 1;
+    // "á" and "ã" share their first byte: the next letter decides, the accents only after.
+    QTest::newRow("parting inside a letter") << QByteArray("áb") << QByteArray("ãa") << 1;
+    QTest::newRow("parting inside, accents decide") << QByteArray("áa") << QByteArray("ãa") << -1;
+    QTest::newRow("upper and lower accented") << QByteArray("Água") << QByteArray("água") << -1;
+    // A letter cut short is no letter: it sorts after every letter.
+    QTest::newRow("cut short against whole") << QByteArray("a\xC3") << QByteArray("a\xC3\xA1") << 1;
+    QTest::newRow("whole against cut short") << QByteArray("a\xC3\xA1") << QByteArray("a\xC3") << -1;
+}
+
+void TestTextFold::sortingAfterASharedStart()
+{
+    QFETCH(QByteArray, left);
+    QFETCH(QByteArray, right);
+    QFETCH(int, sign);
+    const int result = textfold::compareForSorting(std::string_view(left.constData(), left.size()),
+                                                   std::string_view(right.constData(), right.size()));
+    QCOMPARE((result > 0) - (result < 0), sign);
 }
 
 QTEST_GUILESS_MAIN(TestTextFold)
