@@ -51,10 +51,15 @@ void inNextModal(const std::function<void(QWidget &)> &inspect, const std::funct
     poll->start();
 }
 
+// Types as a person would, the completion list that the keys open shown before the next key: the
+// list takes the keyboard from the window system, and a grab announced only after the list closed
+// would hand the window's focus back to the next widget in the chain instead of the page's list.
 void typeInto(QWindow *window, const QString &text)
 {
     for (const QChar c : text)
         QTest::keyClick(window, c.toLatin1());
+    if (QWidget *list = QApplication::activePopupWidget())
+        QTest::qWaitFor([list] { return QGuiApplication::focusWindow() == list->windowHandle(); }, 2000);
 }
 
 } // namespace
