@@ -165,27 +165,6 @@ bool exec(sqlite3 *db, const QByteArray &sql)
     return sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// The one integer a statement gives, or -1.
-qint64 integerOf(sqlite3 *db, const QByteArray &sql)
-{
-    sqlite3_stmt *statement = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
-        value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-    return value;
-}
-
-// Rows numbered 1, 2, 3... with none missing, as a table read from the Access file is: a copy
-// that numbers its rows afresh then gives each the rowid it had.
-bool numberedFromOne(sqlite3 *db, const char *schema, const QString &table)
-{
-    const QByteArray name = QByteArray(schema) + '.' + quoted(table);
-    const qint64 count = integerOf(db, "SELECT count(*) FROM " + name);
-    return count == 0 || (count > 0 && integerOf(db, "SELECT max(rowid) FROM " + name) == count);
-}
-
 // "CREATE TABLE schema.table (...)" with the columns and declared types the table has in from:
 // the same declarations keep the memo columns' type and let SQLite copy the rows as they are.
 QByteArray createStatement(sqlite3 *db, const char *from, const char *schema, const QString &table)
@@ -498,11 +477,12 @@ bool ReadCache::write(sqlite3 *db, const QString &table, const char *from, const
         const QByteArray create =
             out.ok() ? createStatement(db, from, "zelt_cache_out", table) : QByteArray();
         const QByteArray columns = columnList(db, from, table);
-        // The kept index names rows by rowid. Where a fresh numbering gives each row the rowid it
-        // has, SQLite copies the rows as they are stored instead of value by value: half the time.
+        // A table alone is copied by SQLite as its rows are stored, not value by value (half the
+        // time, and a first search may be waiting for it); the rows keep their order, numbered
+        // afresh. An index names rows by rowid: with one, each row keeps its own.
         const QByteArray into = "INSERT INTO zelt_cache_out." + quoted(table);
         const QByteArray source = " FROM " + QByteArray(from) + '.' + quoted(table);
-        const QByteArray copy = numberedFromOne(db, from, table)
+        const QByteArray copy = index.isEmpty()
                                     ? into + " SELECT *" + source
                                     : into + " (rowid, " + columns + ") SELECT rowid, " + columns + source;
         ok = !create.isEmpty() && !columns.isEmpty() &&
