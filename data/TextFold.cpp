@@ -196,17 +196,14 @@ int compareForSorting(std::string_view a, std::string_view b)
 {
     // Rows sorted by class and description compare many equal codes and descriptions that open
     // alike. Bytes the two share from the start are the same characters under every key: the
-    // keys are compared from the character where they part.
+    // keys are compared from the last shared ASCII byte on, after which a character starts.
     const size_t shorter = std::min(a.size(), b.size());
     size_t from = 0;
     while (from < shorter && a[from] == b[from])
         ++from;
     if (from == a.size() && from == b.size())
         return 0;
-    const auto continues = [](std::string_view text, size_t at) {
-        return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
-    };
-    while (from > 0 && (continues(a, from) || continues(b, from)))
+    while (from > 0 && static_cast<unsigned char>(a[from - 1]) >= 0x80)
         --from;
     a.remove_prefix(from);
     b.remove_prefix(from);
