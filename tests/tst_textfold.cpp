@@ -150,6 +150,9 @@ void TestTextFold::sortingAfterASharedStart_data()
     // A letter cut short is no letter: it sorts after every letter.
     QTest::newRow("cut short against whole") << QByteArray("a\xC3") << QByteArray("a\xC3\xA1") << 1;
     QTest::newRow("whole against cut short") << QByteArray("a\xC3\xA1") << QByteArray("a\xC3") << -1;
+    // Two bytes shared, the second a continuation byte: a broken sequence against a whole one.
+    QTest::newRow("parting after a continuation byte")
+        << QByteArray("\xE2\x80" "A") << QByteArray("\xE2\x80\xA0") << 1;
 }
 
 void TestTextFold::sortingAfterASharedStart()
