@@ -16,6 +16,7 @@ private Q_SLOTS:
     void sortingPutsAccentedWordsBesideTheirLetters();
     void sortingAfterASharedStart_data();
     void sortingAfterASharedStart();
+    void sortingReadsOnlyTheTexts();
 };
 
 void TestTextFold::likeMatches_data()
@@ -163,6 +164,17 @@ void TestTextFold::sortingAfterASharedStart()
     const int result = textfold::compareForSorting(std::string_view(left.constData(), left.size()),
                                                    std::string_view(right.constData(), right.size()));
     QCOMPARE((result > 0) - (result < 0), sign);
+}
+
+// SQLite hands over texts where they lie in a row, after other values' bytes: texts that part
+// at their first byte are compared without a look at what lies before them.
+void TestTextFold::sortingReadsOnlyTheTexts()
+{
+    const char row[] = "Z" "\xC3\xA9" "abc" "\xC3\xA0" "xbc";
+    const std::string_view first(row + 3, 3);
+    const std::string_view second(row + 8, 3);
+    QCOMPARE(textfold::compareForSorting(first, second), -1);
+    QCOMPARE(textfold::compareForSorting(second, first), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTextFold)
