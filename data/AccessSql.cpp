@@ -225,6 +225,7 @@ struct Item {
     bool keyword = false;
     QString upper;              // keyword spelling, for the few that change the walk
     bool memberPending = false; // "name." waiting for its member
+    bool surelyText = false;    // a string, Left/Right, or such texts joined: a text or NULL
 };
 
 enum class Mark { None, NoCase, Sort };
@@ -242,15 +243,17 @@ public:
     QString run()
     {
         size_t pos = 0;
-        QString out = level(pos);
+        bool text = false;
+        QString out = level(pos, text);
         if (pos < m_tokens.size())
             throw DataError(QStringLiteral("Unbalanced parentheses in statement"));
         return out;
     }
 
 private:
-    // Translates tokens from pos up to the ')' closing this level (left at pos) or the end.
-    QString level(size_t &pos)
+    // Translates tokens from pos up to the ')' closing this level (left at pos) or the end; text
+    // tells whether the whole level is surely a text or NULL.
+    QString level(size_t &pos, bool &text)
     {
         // Each level is a call deeper; SQLite itself refuses deeper expressions anyway.
         if (++m_depth > kMaxDepth)
@@ -258,8 +261,9 @@ private:
         const auto leave = qScopeGuard([this] { --m_depth; });
         std::vector<Item> items = collect(pos);
         std::vector<Segment> segments = split(items);
+        text = segments.size() == 1;
         for (Segment &segment : segments)
-            rewriteSegment(items, segment);
+            text = rewriteSegment(items, segment) && text;
         QString out;
         for (const Item &item : items)
             out += item.text;
@@ -275,7 +279,8 @@ private:
                 break;
             ++pos;
             if (token.kind == Kind::Open) {
-                const QString inner = level(pos);
+                bool innerText = false;
+                const QString inner = level(pos, innerText);
                 if (pos >= m_tokens.size())
                     throw DataError(QStringLiteral("Unbalanced parentheses in statement"));
                 ++pos; // the ')'
@@ -289,12 +294,15 @@ private:
                     items[previous].text = QLatin1String(
                         items[previous].upper == QLatin1String("LEFT") ? zeltsql::kLeft : zeltsql::kRight);
                     joinCall(items, previous, group);
+                    items[previous].surelyText = true;
                 } else {
                     items.emplace_back(Kind::Literal, group);
+                    items.back().surelyText = innerText;
                 }
                 continue;
             }
             Item item(token.kind, token.text);
+            item.surelyText = token.kind == Kind::Literal && token.text.startsWith(QLatin1Char('\''));
             if (token.kind == Kind::Word) {
                 item.upper = token.text.toUpper();
                 item.keyword = isKeyword(token);
@@ -383,11 +391,13 @@ private:
         return k > 0 && items[segment.items[k - 1]].kind != Kind::Operator;
     }
 
-    // Rewrites "a + b - c" into "(zelt_plus(a, b) - c)" and adds the segment's collation.
-    static void rewriteSegment(std::vector<Item> &items, const Segment &segment)
+    // Rewrites "a + b - c" into "(zelt_plus(a, b) - c)" and adds the segment's collation; two
+    // operands that are surely texts (or NULL) are joined by SQLite's own ||, which gives what
+    // Access's + gives them without a call per row. Returns whether the whole segment is such.
+    static bool rewriteSegment(std::vector<Item> &items, const Segment &segment)
     {
         if (segment.items.empty())
-            return;
+            return false;
         bool hasPlus = false;
         for (size_t k = 0; k < segment.items.size(); ++k) {
             const Item &item = items[segment.items[k]];
@@ -406,19 +416,27 @@ private:
 
         QString expression = span(first, last);
         bool single = segment.items.size() == 1;
+        bool surelyText = single && items[first].surelyText;
         if (hasPlus) {
             QString accumulated;
             QString pendingOperator;
             size_t termStart = 0;
             const auto addTerm = [&](size_t endK) {
                 const QString term = span(segment.items[termStart], segment.items[endK]);
-                if (pendingOperator.isEmpty())
+                const bool termText = endK == termStart && items[segment.items[termStart]].surelyText;
+                if (pendingOperator.isEmpty()) {
                     accumulated = term;
-                else if (pendingOperator == QLatin1String("+"))
+                    surelyText = termText;
+                } else if (pendingOperator == QLatin1String("+") && surelyText && termText) {
+                    accumulated = QStringLiteral("(%1 || %2)").arg(accumulated, term);
+                } else if (pendingOperator == QLatin1String("+")) {
                     accumulated =
                         QStringLiteral("%1(%2, %3)").arg(QLatin1String(zeltsql::kPlus), accumulated, term);
-                else
+                    surelyText = false;
+                } else {
                     accumulated = QStringLiteral("(%1 - %2)").arg(accumulated, term);
+                    surelyText = false;
+                }
             };
             for (size_t k = 0; k < segment.items.size(); ++k) {
                 const Item &item = items[segment.items[k]];
@@ -441,10 +459,11 @@ private:
                          QStringLiteral(" COLLATE ") + collation;
         }
         if (!hasPlus && segment.mark == Mark::None)
-            return;
+            return surelyText;
         items[first].text = expression;
         for (size_t i = first + 1; i <= last; ++i)
             items[i].text.clear();
+        return surelyText;
     }
 
     static constexpr int kMaxDepth = 500;

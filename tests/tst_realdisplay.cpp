@@ -59,7 +59,8 @@ void typeInto(QWindow *window, const QString &text)
     for (const QChar c : text)
         QTest::keyClick(window, c.toLatin1());
     if (QWidget *list = QApplication::activePopupWidget())
-        QTest::qWaitFor([list] { return QGuiApplication::focusWindow() == list->windowHandle(); }, 2000);
+        if (!QTest::qWaitFor([list] { return QGuiApplication::focusWindow() == list->windowHandle(); }, 2000))
+            qWarning("the completion list did not take the keyboard");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/TestDatabase.h"
 
+#include "data/AccessSql.h"
 #include "data/Connection.h"
 #include "data/DataError.h"
 #include "data/ValueText.h"
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void rejected();
     void orderByIgnoresCaseAndAccents();
     void likeIgnoresCaseOfEveryRow();
+    void codesJoinedWithoutACallPerRow();
 
 private:
     QString firstValue(const QString &statement);
@@ -101,6 +103,11 @@ void TestSqlDialect::value_data()
     row("columns add", "SELECT Quantidade + Peso FROM Classe WHERE Codigo_Cla = '01113'", "9.5");
     row("in a condition", "SELECT Codigo_Cla FROM Classe WHERE Codigo_Cla = '011' + '13'", "01113");
     row("unary plus", "SELECT +5", "5");
+    // Texts joined first meet a number as any text does.
+    row("joined digit texts + number", "SELECT ('1' + '2') + 3", "15");
+    row("Left + number", "SELECT Left('12', 2) + 3", "15");
+    row("negated text + text", "SELECT -'1' + '2'", "1");
+    row("Left of NULL joined", "SELECT Left(NULL, 2) + '-' + 'x'", "<NULL>");
     // Literals, names and comments pass untouched.
     row("doubled quote", "SELECT 'd''agua'", "d'agua");
     row("SQL inside a literal", "SELECT 'Left(x, 1) + [y] -- z'", "Left(x, 1) + [y] -- z");
@@ -155,6 +162,9 @@ void TestSqlDialect::rejected_data()
     row("deep nesting", "SELECT " + QString(100000, QLatin1Char('(')), "nested too deeply");
     row("& to join", "SELECT 'a' & 'b'", "& operator is not supported");
     row("text + number", "SELECT 'abc' + 1", "Type mismatch");
+    row("joined texts + number", "SELECT ('a' + 'b') + 1", "Type mismatch");
+    row("comparison + text", "SELECT ('a' = 'a') + 'b'", "Type mismatch");
+    row("text + number in parentheses", "SELECT 'a' + (1)", "Type mismatch");
     row("negative length", "SELECT Left('abc', -1)", "negative length");
     row("NULL length", "SELECT Right('abc', NULL)", "Invalid use of Null");
     row("empty", "   ", "empty");
@@ -195,6 +205,18 @@ void TestSqlDialect::likeIgnoresCaseOfEveryRow()
     for (const auto &row : result.rows)
         found.append(row.first().toString());
     QCOMPARE(found, QStringList({"Abelha", "agua", "Água", "Zebra"}));
+}
+
+// The codes every found row shows are texts joined to texts: SQLite joins them itself, with no
+// call to the program's + for each row (its results above are the same).
+void TestSqlDialect::codesJoinedWithoutACallPerRow()
+{
+    const QString sql = translateAccessSql(QStringLiteral(
+                                               "SELECT (((Left(Codigo_Cla, 4) + '-') + Right(Codigo_Cla, 1)) + "
+                                               "\"/\") + Codigo_Sub FROM Classe"))
+                            .sql;
+    QCOMPARE(sql.count(QLatin1String(zeltsql::kPlus)), 1); // the column's type is not known
+    QCOMPARE(sql.count(QLatin1String("||")), 3);
 }
 
 QTEST_GUILESS_MAIN(TestSqlDialect)
