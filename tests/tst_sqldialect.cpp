@@ -165,6 +165,8 @@ void TestSqlDialect::rejected_data()
     row("joined texts + number", "SELECT ('a' + 'b') + 1", "Type mismatch");
     row("comparison + text", "SELECT ('a' = 'a') + 'b'", "Type mismatch");
     row("text + number in parentheses", "SELECT 'a' + (1)", "Type mismatch");
+    row("sum + text", "SELECT '1' + 2 + 'x'", "Type mismatch");
+    row("difference + text", "SELECT '5' - '2' + 'x'", "Type mismatch");
     row("negative length", "SELECT Left('abc', -1)", "negative length");
     row("NULL length", "SELECT Right('abc', NULL)", "Invalid use of Null");
     row("empty", "   ", "empty");
