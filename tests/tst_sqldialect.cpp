@@ -166,6 +166,7 @@ void TestSqlDialect::rejected_data()
     row("comparison + text", "SELECT ('a' = 'a') + 'b'", "Type mismatch");
     row("text + number in parentheses", "SELECT 'a' + (1)", "Type mismatch");
     row("sum + text", "SELECT '1' + 2 + 'x'", "Type mismatch");
+    row("other call + text", "SELECT abs(-5) + 'x'", "Type mismatch");
     row("difference + text", "SELECT '5' - '2' + 'x'", "Type mismatch");
     row("negative length", "SELECT Left('abc', -1)", "negative length");
     row("NULL length", "SELECT Right('abc', NULL)", "Invalid use of Null");
