@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -199,6 +201,16 @@ int compareForSorting(std::string_view a, std::string_view b)
     // keys are compared from the last shared ASCII byte on, after which a character starts.
     const size_t shorter = std::min(a.size(), b.size());
     size_t from = 0;
+    // Eight bytes at a time: descriptions of one class often open alike for dozens of bytes.
+    while (from + 8 <= shorter) {
+        std::uint64_t wa;
+        std::uint64_t wb;
+        std::memcpy(&wa, a.data() + from, 8);
+        std::memcpy(&wb, b.data() + from, 8);
+        if (wa != wb)
+            break;
+        from += 8;
+    }
     while (from < shorter && a[from] == b[from])
         ++from;
     if (from == a.size() && from == b.size())

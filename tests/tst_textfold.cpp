@@ -151,6 +151,18 @@ void TestTextFold::sortingAfterASharedStart_data()
     // A letter cut short is no letter: it sorts after every letter.
     QTest::newRow("cut short against whole") << QByteArray("a\xC3") << QByteArray("a\xC3\xA1") << 1;
     QTest::newRow("whole against cut short") << QByteArray("a\xC3\xA1") << QByteArray("a\xC3") << -1;
+    // Descriptions of one class that open alike for many bytes: only where they part decides.
+    QTest::newRow("long shared start, parting at its ninth byte")
+        << QByteArray("Fabricacao de pecas") << QByteArray("Fabricacso de pecas") << -1;
+    QTest::newRow("long shared start, case only")
+        << QByteArray("Comercio varejista de pecaS") << QByteArray("Comercio varejista de pecas") << -1;
+    QTest::newRow("long shared start, a letter parted across eight bytes")
+        << QByteArray("Montagem\xC3\xA3o de carros") << QByteArray("Montagem\xC3\xA1o de carros") << 1;
+    QTest::newRow("long shared start, one the start of the other")
+        << QByteArray("Fabricacao de automoveis para uso") << QByteArray("Fabricacao de automoveis") << 1;
+    QTest::newRow("long and the same")
+        << QByteArray("Fabricacao de automoveis para uso industrial")
+        << QByteArray("Fabricacao de automoveis para uso industrial") << 0;
     // Two bytes shared, the second a continuation byte: a broken sequence against a whole one.
     QTest::newRow("parting after a continuation byte")
         << QByteArray("\xE2\x80" "A") << QByteArray("\xE2\x80\xA0") << 1;
