@@ -51,7 +51,9 @@ void leftFunction(sqlite3_context *context, int, sqlite3_value **argv)
     if (!lengthArgument(context, argv[1], "Left", length) || sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return;
     const std::string_view text = textArgument(argv[0]);
-    size_t end = 0;
+    // A text of no more bytes than the characters asked for is kept whole (a description cut at
+    // 500 characters nearly always is): no need to count its characters.
+    size_t end = static_cast<sqlite3_uint64>(length) >= text.size() ? text.size() : 0;
     for (sqlite3_int64 taken = 0; end < text.size() && taken < length; ++taken) {
         ++end;
         while (end < text.size() && isContinuation(text[end]))

@@ -76,6 +76,8 @@ void TestSqlDialect::value_data()
     row("Left of accented", "SELECT Left('ação', 2)", "aç");
     row("Right of accented", "SELECT Right('ação', 2)", "ão");
     row("Left beyond the end", "SELECT Left('ab', 500)", "ab");
+    row("Left of accented, as many characters as it has", "SELECT Left('ação', 4)", "ação");
+    row("Left of accented, fewer characters than its bytes", "SELECT Left('aãã', 4)", "aãã");
     row("Left of NULL", "SELECT Left(NULL, 2)", "<NULL>");
     row("LEFT in capitals", "SELECT LEFT('abc',1)", "a");
     row("Left of a number", "SELECT Left(12345, 2)", "12");
