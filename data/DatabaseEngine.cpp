@@ -155,19 +155,16 @@ bool onlyBlanks(const char *p, const char *end)
 
 QVariant columnValue(const RowView &row, int column)
 {
-    switch (row.type(column)) {
+    const RowView::Cell cell = row.cell(column);
+    switch (cell.type) {
     case RowView::Integer:
-        return QVariant(qlonglong(row.integer(column)));
+        return QVariant(qlonglong(cell.integer));
     case RowView::Real:
-        return QVariant(row.real(column));
-    case RowView::Text: {
-        const std::string_view text = row.bytes(column);
-        return QVariant(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    }
-    case RowView::Blob: {
-        const std::string_view data = row.bytes(column);
-        return QVariant(QByteArray(data.data(), static_cast<qsizetype>(data.size())));
-    }
+        return QVariant(cell.real);
+    case RowView::Text:
+        return QVariant(QString::fromUtf8(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size())));
+    case RowView::Blob:
+        return QVariant(QByteArray(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size())));
     default:
         return {};
     }
@@ -515,23 +512,20 @@ void DatabaseEngine::executeLazy(const QString &statement, LazyResult &result)
         },
         [&](const RowView &row) {
             for (int c = 0; c < row.size(); ++c) {
-                switch (row.type(c)) {
+                const RowView::Cell cell = row.cell(c);
+                switch (cell.type) {
                 case RowView::Integer:
-                    result.rows.addInteger(row.integer(c));
+                    result.rows.addInteger(cell.integer);
                     break;
                 case RowView::Real:
-                    result.rows.addReal(row.real(c));
+                    result.rows.addReal(cell.real);
                     break;
-                case RowView::Text: {
-                    const std::string_view text = row.text(c);
-                    result.rows.addText(text.data(), int(text.size()));
+                case RowView::Text:
+                    result.rows.addText(cell.bytes.data(), int(cell.bytes.size()));
                     break;
-                }
-                case RowView::Blob: {
-                    const std::string_view bytes = row.bytes(c);
-                    result.rows.addBlob(bytes.data(), int(bytes.size()));
+                case RowView::Blob:
+                    result.rows.addBlob(cell.bytes.data(), int(cell.bytes.size()));
                     break;
-                }
                 default:
                     result.rows.addNull();
                 }

@@ -24,6 +24,15 @@ public:
     // The same for a value known to be a text.
     std::string_view text(int column) const;
 
+    // Any value at once, the column looked up once: for a caller that keeps every value.
+    struct Cell {
+        Type type = Null;
+        std::string_view bytes; // a text (UTF-8) or a blob
+        std::int64_t integer = 0;
+        double real = 0;
+    };
+    Cell cell(int column) const;
+
 private:
     sqlite3_stmt *m_statement;
     int m_columns;

@@ -308,8 +308,9 @@ void TestConnection::utf16File()
     const QString path = m_dir->filePath(QStringLiteral("ZELT.mdb"));
     QCOMPARE(
         testdb::createSqlite(path, {"PRAGMA encoding = 'UTF-16le'",
-                                    "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB)",
-                                    "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042')"}),
+                                    "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB, "
+                                    "Ordem INTEGER, Peso REAL, Nota TEXT)",
+                                    "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042', 7, 2.5, NULL)"}),
         QString());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -319,11 +320,17 @@ void TestConnection::utf16File()
     Connection connection;
     connection.setConnectionString(testdb::connectionStringFor(path));
     connection.open();
-    const QString statement = QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca FROM Secao");
+    const QString statement = QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca, Ordem, Peso, Nota FROM Secao");
     const ResultSet result = connection.execute(statement);
     QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows[0][1].toString(), QStringLiteral("Pesca e criação"));
-    QCOMPARE(result.rows[0][2].toByteArray(), QByteArray("A\xFF\0B", 4));
+    const QVariantList expected{QStringLiteral("A"), QStringLiteral("Pesca e criação"),
+                                QByteArray("A\xFF\0B", 4), qlonglong(7), 2.5, QVariant()};
+    QCOMPARE(QVariantList(result.rows[0].begin(), result.rows[0].end()), expected);
+    LazyResult lazy;
+    connection.executeLazy(statement, lazy);
+    QCOMPARE(lazy.rows.rowCount(), 1);
+    for (int column = 0; column < int(expected.size()); ++column)
+        QCOMPARE(lazy.rows.value(0, column), expected.at(column));
     QByteArray text;
     QByteArray blob;
     connection.executeInPlace(
