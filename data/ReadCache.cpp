@@ -13,6 +13,7 @@
 #include <QMutex>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
@@ -240,12 +241,33 @@ private:
     bool m_attached = false;
 };
 
+// Whether path is a folder, or one could be made there: the nearest part of it that exists is a
+// folder one may write in.
+bool canBeFolder(const QString &path)
+{
+    QFileInfo info(path);
+    while (!info.exists()) {
+        const QFileInfo parent(info.absolutePath());
+        if (parent.absoluteFilePath() == info.absoluteFilePath())
+            return false;
+        info = parent;
+    }
+    return info.isDir() &&
+           (info.absoluteFilePath() == QFileInfo(path).absoluteFilePath() || info.isWritable());
+}
+
 } // namespace
 
 QString ReadCache::folder()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    return base.isEmpty() ? QString() : base + QStringLiteral("/tabelas-lidas");
+    const QString kept = base.isEmpty() ? QString() : base + QStringLiteral("/tabelas-lidas");
+    if (!kept.isEmpty() && canBeFolder(kept))
+        return kept;
+    // No folder can be made for later runs: the engines of this run still share a table one of
+    // them read, instead of each holding a copy, in a folder that goes when the program ends.
+    static const QTemporaryDir standIn(QDir::tempPath() + QStringLiteral("/zelt-tabelas-XXXXXX"));
+    return standIn.isValid() ? standIn.path() : QString();
 }
 
 qint64 ReadCache::sizeLimit()

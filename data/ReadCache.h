@@ -44,7 +44,8 @@ public:
     // The name a kept keyword index has in the schema load() gives.
     static QString keywordIndexName();
 
-    // Where the tables of every Access file are kept.
+    // Where the tables of every Access file are kept: the user's cache folder, or when none can
+    // be made, a temporary folder for this run only.
     static QString folder();
     static qint64 sizeLimit();
     static void setSizeLimit(qint64 bytes);

@@ -306,12 +306,12 @@ void TestConnection::closedConnectionRefusesStatements()
 void TestConnection::utf16File()
 {
     const QString path = m_dir->filePath(QStringLiteral("ZELT.mdb"));
-    QCOMPARE(
-        testdb::createSqlite(path, {"PRAGMA encoding = 'UTF-16le'",
-                                    "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB, "
-                                    "Ordem INTEGER, Peso REAL, Nota TEXT)",
-                                    "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042', 7, 2.5, NULL)"}),
-        QString());
+    QCOMPARE(testdb::createSqlite(
+                 path, {"PRAGMA encoding = 'UTF-16le'",
+                        "CREATE TABLE Secao (Codigo_Sec TEXT, Descricao_Sec TEXT, Marca BLOB, "
+                        "Ordem INTEGER, Peso REAL, Nota TEXT)",
+                        "INSERT INTO Secao VALUES ('A', 'Pesca e criação', X'41FF0042', 7, 2.5, NULL)"}),
+             QString());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(60).mid(56), QByteArray("\0\0\0\2", 4)); // the text encoding: UTF-16le
@@ -320,11 +320,13 @@ void TestConnection::utf16File()
     Connection connection;
     connection.setConnectionString(testdb::connectionStringFor(path));
     connection.open();
-    const QString statement = QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca, Ordem, Peso, Nota FROM Secao");
+    const QString statement =
+        QStringLiteral("SELECT Codigo_Sec, Descricao_Sec, Marca, Ordem, Peso, Nota FROM Secao");
     const ResultSet result = connection.execute(statement);
     QCOMPARE(result.rows.size(), 1);
-    const QVariantList expected{QStringLiteral("A"), QStringLiteral("Pesca e criação"),
-                                QByteArray("A\xFF\0B", 4), qlonglong(7), 2.5, QVariant()};
+    const QVariantList expected{
+        QStringLiteral("A"), QStringLiteral("Pesca e criação"), QByteArray("A\xFF\0B", 4), qlonglong(7), 2.5,
+        QVariant()};
     QCOMPARE(QVariantList(result.rows[0].begin(), result.rows[0].end()), expected);
     LazyResult lazy;
     connection.executeLazy(statement, lazy);

@@ -3,6 +3,7 @@
 // sends it back to the reader.
 #include "TestPaths.h"
 #include "support/PermissionsHonoured.h"
+#include "support/ProgramRun.h"
 #include "support/TestDatabase.h"
 
 #include "data/Connection.h"
@@ -260,8 +261,9 @@ private Q_SLOTS:
     void boundEvictsTheOldest();
     void tableReadFromTheCacheCountsAsUsed();
     void boundBelowATableKeepsNothing();
-    void unwritableFolderStillReads();
+    void unmadeFolderServesThisRunOnly();
     void readOnlyFolderStillReads();
+    void enginesReadingTogetherReadOnce_data();
     void enginesReadingTogetherReadOnce();
     void folderRemovedWhileOpen();
 
@@ -762,7 +764,7 @@ void TestReadCache::boundBelowATableKeepsNothing()
     QCOMPARE(readAll(m_path), m_reference);
 }
 
-void TestReadCache::unwritableFolderStillReads()
+void TestReadCache::unmadeFolderServesThisRunOnly()
 {
     // A cache folder that cannot be made: its parent is a file.
     const QString blocker = m_dir->filePath(QStringLiteral("not-a-folder"));
@@ -770,9 +772,25 @@ void TestReadCache::unwritableFolderStillReads()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    const QString standIn = ReadCache::folder();
+    QVERIFY2(standIn.startsWith(QDir::tempPath() + QStringLiteral("/zelt-tabelas-")), qPrintable(standIn));
     QCOMPARE(readAll(m_path), m_reference);
+    // The tables read serve the rest of this run from a temporary folder...
+    QVERIFY(opensWithoutReader(m_path));
     QCOMPARE(readAll(m_path), m_reference);
-    QVERIFY(!opensWithoutReader(m_path));
+
+    // ...which goes with the run: another run reads the file and leaves nothing behind.
+    QTemporaryDir temporary;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), blocker);
+    const ProgramRun run =
+        runProgram(QStringLiteral(ZELT_BIN_DIR "/zelt-sql"),
+                   {m_path, QStringLiteral("SELECT COUNT(*) FROM ZELT_200_Atividade")}, {}, environment);
+    QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.err));
+    QVERIFY2(run.out.contains(QStringLiteral("1 row")), qPrintable(run.out));
+    QCOMPARE(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 }
 
 // A cache folder the user may read but not write: what it holds still serves, nothing is added,
@@ -809,9 +827,25 @@ void TestReadCache::readOnlyFolderStillReads()
 }
 
 // Two engines of the program (the window's and the search vocabulary's) asking for the same table
-// at once: one reader reads it, the other takes it from the cache, and both have every row.
+// at once: one reader reads it, the other takes it from the cache, and both have every row; also
+// when no cache folder can be made, else each would hold the table.
+void TestReadCache::enginesReadingTogetherReadOnce_data()
+{
+    QTest::addColumn<bool>("folderMade");
+    QTest::newRow("cache folder") << true;
+    QTest::newRow("no cache folder can be made") << false;
+}
+
 void TestReadCache::enginesReadingTogetherReadOnce()
 {
+    QFETCH(bool, folderMade);
+    if (!folderMade) {
+        const QString blocker = m_dir->filePath(QStringLiteral("not-a-folder"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    }
     const QString log = m_dir->filePath(QStringLiteral("reads.log"));
     const QString script = m_dir->filePath(QStringLiteral("counting-reader"));
     QFile wrapper(script);
@@ -853,7 +887,8 @@ void TestReadCache::enginesReadingTogetherReadOnce()
     QCOMPARE(answers[1], answers[0]);
     QFile reads(log);
     QVERIFY(reads.open(QIODevice::ReadOnly));
-    const QStringList started = QString::fromUtf8(reads.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList started =
+        QString::fromUtf8(reads.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(started.filter(QStringLiteral("ZELT_200_Atividade")).size(), 1);
     // Nor do they take turns at SQLite's count of allocated memory, one lock for the whole process
     // (the first SQLite of this program was an engine's, so the count is off).
