@@ -54,7 +54,8 @@ shell_search_ms() {
 # the largest peak memory (MB). With a second argument "fresh", each process starts with an empty
 # cache folder of its own (a user's first run); with another, the processes share that cache
 # folder, filled by a run before the timed ones; without, no cache folder can be made (its parent
-# is a plain file), so every process reads the Access file.
+# is a plain file), so every process reads the Access file (its engines share it through a
+# temporary folder removed at its end).
 access_path() {
     local db=$1 cache=${2:-} text="venda de carros"
     local lines=() peaks=()
@@ -87,7 +88,8 @@ if [ "${1:-}" = access ]; then
         "$(awk '/^MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo) RAM."
     echo "Command: \`bash tools/bench.sh access\` ($(date -u +%Y-%m-%d)). Milliseconds, medians of 5 processes of the"
     echo "real window offscreen (zelt-bench-search, zelt-bench-pages); edition ZELT 2.0, search \"venda de carros\"."
-    echo "The Access file read each time (no cache folder), on a user's first run (an empty cache folder"
+    echo "The Access file read each time (no cache folder can be made: the run keeps its tables in a temporary"
+    echo "folder, removed at its end), on a user's first run (an empty cache folder"
     echo "for each process), then with its tables kept in a cache folder (filled by one run before the"
     echo "timed ones); the SQLite file of the same content is the reference."
     for scale in 1 10 50; do
