@@ -246,12 +246,8 @@ private:
 bool canBeFolder(const QString &path)
 {
     QFileInfo info(path);
-    while (!info.exists()) {
-        const QFileInfo parent(info.absolutePath());
-        if (parent.absoluteFilePath() == info.absoluteFilePath())
-            return false;
-        info = parent;
-    }
+    while (!info.exists()) // the root folder always does
+        info.setFile(info.absolutePath());
     return info.isDir() &&
            (info.absoluteFilePath() == QFileInfo(path).absoluteFilePath() || info.isWritable());
 }
