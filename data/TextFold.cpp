@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <cstring>
 
 namespace
 {
@@ -199,22 +197,12 @@ int compareForSorting(std::string_view a, std::string_view b)
     // Rows sorted by class and description compare many equal codes and descriptions that open
     // alike. Bytes the two share from the start are the same characters under every key: the
     // keys are compared from the last shared ASCII byte on, after which a character starts.
+    if (a == b) // the same code, a description met again: one pass over the bytes
+        return 0;
     const size_t shorter = std::min(a.size(), b.size());
     size_t from = 0;
-    // Eight bytes at a time: descriptions of one class often open alike for dozens of bytes.
-    while (from + 8 <= shorter) {
-        std::uint64_t wa;
-        std::uint64_t wb;
-        std::memcpy(&wa, a.data() + from, 8);
-        std::memcpy(&wb, b.data() + from, 8);
-        if (wa != wb)
-            break;
-        from += 8;
-    }
     while (from < shorter && a[from] == b[from])
         ++from;
-    if (from == a.size() && from == b.size())
-        return 0;
     while (from > 0 && static_cast<unsigned char>(a[from - 1]) >= 0x80)
         --from;
     a.remove_prefix(from);
