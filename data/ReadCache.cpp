@@ -241,15 +241,16 @@ private:
     bool m_attached = false;
 };
 
-// Whether path is a folder, or one could be made there: the nearest part of it that exists is a
-// folder one may write in.
+// Whether path is a folder (what it holds serves even when it may not be written), or one could be
+// made there: the nearest part of it that exists is a folder one may write in.
 bool canBeFolder(const QString &path)
 {
     QFileInfo info(path);
+    if (info.exists())
+        return info.isDir();
     while (!info.exists()) // the root folder always does
         info.setFile(info.absolutePath());
-    return info.isDir() &&
-           (info.absoluteFilePath() == QFileInfo(path).absoluteFilePath() || info.isWritable());
+    return info.isDir() && info.isWritable();
 }
 
 } // namespace
