@@ -6,39 +6,6 @@ RowView::RowView(sqlite3_stmt *statement) : m_statement(statement), m_columns(sq
 {
 }
 
-RowView::Type RowView::type(int column) const
-{
-    return static_cast<Type>(sqlite3_column_type(m_statement, column));
-}
-
-std::int64_t RowView::integer(int column) const
-{
-    return sqlite3_column_int64(m_statement, column);
-}
-
-double RowView::real(int column) const
-{
-    return sqlite3_column_double(m_statement, column);
-}
-
-std::string_view RowView::bytes(int column) const
-{
-    // The pointer first, then the size: the size is that of the form just asked for.
-    const void *data = type(column) == Blob ? sqlite3_column_blob(m_statement, column)
-                                            : sqlite3_column_text(m_statement, column);
-    const int size = sqlite3_column_bytes(m_statement, column);
-    return data ? std::string_view(static_cast<const char *>(data), static_cast<size_t>(size))
-                : std::string_view();
-}
-
-std::string_view RowView::text(int column) const
-{
-    const unsigned char *data = sqlite3_column_text(m_statement, column);
-    const int size = sqlite3_column_bytes(m_statement, column);
-    return data ? std::string_view(reinterpret_cast<const char *>(data), static_cast<size_t>(size))
-                : std::string_view();
-}
-
 RowView::Cell RowView::cell(int column) const
 {
     sqlite3_value *value = sqlite3_column_value(m_statement, column);

@@ -16,15 +16,8 @@ public:
     explicit RowView(sqlite3_stmt *statement);
 
     int size() const { return m_columns; }
-    Type type(int column) const;
-    std::int64_t integer(int column) const;
-    double real(int column) const;
-    // A text as UTF-8, as stored, or a blob's bytes.
-    std::string_view bytes(int column) const;
-    // The same for a value known to be a text.
-    std::string_view text(int column) const;
 
-    // Any value at once, the column looked up once: for a caller that keeps every value.
+    // A value, the column looked up once.
     struct Cell {
         Type type = Null;
         std::string_view bytes; // a text (UTF-8) or a blob

@@ -278,7 +278,7 @@ void TestConnection::closedConnectionRefusesStatements()
     int rows = 0;
     const auto onColumns = [](const QVector<ResultColumn> &) {};
     const auto byRow = [&rows](QVector<QVariant> &row) { rows += row.value(0) == "Agricultura"; };
-    const auto inPlace = [&rows](const RowView &row) { rows += row.text(0) == "Agricultura"; };
+    const auto inPlace = [&rows](const RowView &row) { rows += row.cell(0).bytes == "Agricultura"; };
     LazyResult lazy;
     const auto runEveryWay = [&] {
         rows = 0;
@@ -338,8 +338,10 @@ void TestConnection::utf16File()
     connection.executeInPlace(
         statement, [](const QVector<ResultColumn> &) {},
         [&](const RowView &row) {
-            text = QByteArray(row.bytes(1).data(), static_cast<qsizetype>(row.bytes(1).size()));
-            blob = QByteArray(row.bytes(2).data(), static_cast<qsizetype>(row.bytes(2).size()));
+            const std::string_view textBytes = row.cell(1).bytes;
+            const std::string_view blobBytes = row.cell(2).bytes;
+            text = QByteArray(textBytes.data(), static_cast<qsizetype>(textBytes.size()));
+            blob = QByteArray(blobBytes.data(), static_cast<qsizetype>(blobBytes.size()));
         });
     QCOMPARE(text, QStringLiteral("Pesca e criação").toUtf8());
     QCOMPARE(blob, QByteArray("A\xFF\0B", 4));

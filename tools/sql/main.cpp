@@ -85,19 +85,20 @@ bool plainUtf8(std::string_view text)
 // straight from the row; the rest as every value went before, through a QVariant.
 void appendValue(std::string &line, const RowView &row, int column)
 {
-    switch (row.type(column)) {
+    const RowView::Cell cell = row.cell(column);
+    switch (cell.type) {
     case RowView::Null:
         line += "\\N";
         return;
     case RowView::Integer: {
         char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, row.integer(column)).ptr;
+        const auto end = std::to_chars(digits, digits + sizeof digits, cell.integer).ptr;
         line.append(digits, static_cast<size_t>(end - digits));
         return;
     }
     case RowView::Text:
-        if (const std::string_view text = row.text(column); plainUtf8(text)) {
-            appendEscaped(line, text);
+        if (plainUtf8(cell.bytes)) {
+            appendEscaped(line, cell.bytes);
             return;
         }
         break;
@@ -105,13 +106,12 @@ void appendValue(std::string &line, const RowView &row, int column)
         break;
     }
     QVariant value;
-    const std::string_view bytes = row.bytes(column);
-    if (row.type(column) == RowView::Real)
-        value = row.real(column);
-    else if (row.type(column) == RowView::Blob)
-        value = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (cell.type == RowView::Real)
+        value = cell.real;
+    else if (cell.type == RowView::Blob)
+        value = QByteArray(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size()));
     else
-        value = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        value = QString::fromUtf8(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size()));
     const QByteArray text = valueText(value).toUtf8();
     appendEscaped(line, std::string_view(text.constData(), static_cast<size_t>(text.size())));
 }
